@@ -1,0 +1,17 @@
+// The string tables of velkor.rc as compiled into the Linux build.
+#ifndef VELKOR_RES_MESSAGE_TABLE_H_
+#define VELKOR_RES_MESSAGE_TABLE_H_
+
+#include "resource.h"
+
+namespace velkor {
+
+constexpr int kLastMessageId = IDS_TAG_WRITE_FAILED;
+
+// Indexed by message ID; entry 0 has no text.
+extern const char16_t* const kEnglishMessages[kLastMessageId + 1];
+extern const char16_t* const kRussianMessages[kLastMessageId + 1];
+
+}  // namespace velkor
+
+#endif  // VELKOR_RES_MESSAGE_TABLE_H_

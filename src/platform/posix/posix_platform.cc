@@ -1,0 +1,50 @@
+// Start-up, locale and file-system queries on POSIX.
+#include "platform/posix/posix_platform.h"
+
+#include <langinfo.h>
+#include <csignal>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
+namespace velkor {
+namespace {
+
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+}  // namespace
+
+bool PosixPlatform::InitRuntime() {
+  // A locale that is not installed leaves the C locale in force; that is no failure.
+  std::setlocale(LC_ALL, "");
+  // A closed pipe must not end the batch half way: failed writes go unnoticed instead.
+  std::signal(SIGPIPE, SIG_IGN);
+  return true;
+}
+
+std::string PosixPlatform::MessagesLocaleName() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    std::string value = EnvironmentValue(name);
+    if (!value.empty()) return value;
+  }
+  return "";
+}
+
+std::string PosixPlatform::CharsetName() { return nl_langinfo(CODESET); }
+
+bool PosixPlatform::ColourDisabled() { return !EnvironmentValue("NO_COLOR").empty(); }
+
+SystemError PosixPlatform::PathStatus(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? 0 : errno;
+}
+
+std::string PosixPlatform::ErrorText(SystemError error) { return std::strerror(error); }
+
+}  // namespace velkor

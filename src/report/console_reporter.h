@@ -1,0 +1,36 @@
+// Prints every message of a run: coloured and wrapped on a terminal, plain text when
+// standard output is redirected.
+#ifndef VELKOR_REPORT_CONSOLE_REPORTER_H_
+#define VELKOR_REPORT_CONSOLE_REPORTER_H_
+
+#include <string_view>
+
+#include "platform/platform.h"
+#include "report/report_class.h"
+
+namespace velkor {
+
+class ConsoleReporter {
+ public:
+  explicit ConsoleReporter(Platform& platform) : platform_(platform) {}
+
+  // Chooses console or redirected mode, and the wrap width, once for the whole run.
+  void InitReporter();
+
+  // Prints the whole text before returning. Write failures go unnoticed.
+  void Report(std::u16string_view text, ReportClass report_class);
+
+  bool console_mode() const { return width_ > 0; }
+
+ private:
+  void ReportToTerminal(std::u16string_view text, ReportClass report_class);
+  void ReportRedirected(std::u16string_view text);
+
+  Platform& platform_;
+  int width_ = 0;  // 0 in redirected mode
+  bool colour_ = true;
+};
+
+}  // namespace velkor
+
+#endif  // VELKOR_REPORT_CONSOLE_REPORTER_H_

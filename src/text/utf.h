@@ -1,0 +1,20 @@
+// Conversions between UTF-8 and the program's UTF-16 text.
+#ifndef VELKOR_TEXT_UTF_H_
+#define VELKOR_TEXT_UTF_H_
+
+#include <string>
+#include <string_view>
+
+namespace velkor {
+
+constexpr char16_t kReplacementCharacter = u'\uFFFD';
+
+// Invalid or truncated sequences become U+FFFD; `valid` (when given) tells whether any did.
+std::u16string Utf8ToUtf16(std::string_view bytes, bool* valid = nullptr);
+
+// A lone surrogate becomes U+FFFD, or makes `valid` false when it is given.
+std::string Utf16ToUtf8(std::u16string_view text, bool* valid = nullptr);
+
+}  // namespace velkor
+
+#endif  // VELKOR_TEXT_UTF_H_
