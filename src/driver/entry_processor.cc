@@ -1,13 +1,97 @@
 #include "driver/entry_processor.h"
 
+#include <cstdint>
+
+#include "driver/job_file_reader.h"
+#include "id3/id3v1_tag.h"
+#include "platform/platform.h"
 #include "report/console_reporter.h"
 #include "report/message_catalogue.h"
 #include "text/ansi_text.h"
 
 namespace velkor {
+namespace {
+
+bool HasTagInformation(const TrackEntry& entry, const AlbumDefaults& album) {
+  for (const std::u16string* field : {&album.title, &album.artist, &album.genre, &album.year, &entry.track,
+                                      &entry.title, &entry.artist, &entry.album, &entry.genre, &entry.year,
+                                      &entry.comment}) {
+    if (!field->empty()) return true;
+  }
+  return false;
+}
+
+// A path from a job file that cannot be encoded exactly fails its operation like a
+// missing file would.
+bool Rename(Platform& platform, const std::u16string& from, const std::u16string& to) {
+  std::string native_from, native_to;
+  return ToNativePath(from, &native_from) && ToNativePath(to, &native_to) &&
+         platform.MoveFile(native_from, native_to) == 0;
+}
+
+void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, const std::u16string& target) {
+  std::string native_target;
+  Id3v1Tag tag;
+  TagFile file;
+  ProbeResult probe = ToNativePath(target, &native_target) ? TagProbe(run.platform, native_target, &tag, &file)
+                                                           : ProbeResult::OpenFailed;
+  switch (probe) {
+    case ProbeResult::OpenFailed:
+      run.reporter.Report(FormatText(IDS_OPEN_FAILED, {target}), ReportClass::Error);
+      return;
+    case ProbeResult::HasTag:
+      run.reporter.Report(FormatText(IDS_HAS_TAG, {target}), ReportClass::Warning);
+      return;
+    case ProbeResult::NoTag:
+      TagBuilder(entry, album, &tag);
+      if (AppendTag(file, tag)) {
+        run.reporter.Report(FormatText(IDS_TAG_ADDED, {target}), ReportClass::Normal);
+      } else {
+        run.reporter.Report(FormatText(IDS_TAG_WRITE_FAILED, {target}), ReportClass::Error);
+      }
+      return;
+  }
+}
+
+void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, std::int32_t ordinal) {
+  const bool has_tag_information = HasTagInformation(entry, album);
+  if (entry.oldName.empty()) {
+    run.reporter.Report(FormatText(IDS_NO_SOURCE_NAME, {ordinal}), ReportClass::Error);
+    return;
+  }
+  if (entry.newName.empty() && !has_tag_information) {
+    run.reporter.Report(FormatText(IDS_NOTHING_TO_DO, {ordinal}), ReportClass::Error);
+    return;
+  }
+  if (!entry.newName.empty()) {
+    if (!Rename(run.platform, entry.oldName, entry.newName)) {
+      // The old name is gone or the new one is taken: tagging either could hit the wrong file.
+      run.reporter.Report(FormatText(IDS_RENAME_FAILED, {entry.oldName, entry.newName}), ReportClass::Error);
+      return;
+    }
+    run.reporter.Report(FormatText(IDS_RENAMED, {entry.oldName, entry.newName}), ReportClass::Normal);
+  }
+  if (has_tag_information) Tag(run, entry, album, entry.newName.empty() ? entry.oldName : entry.newName);
+}
+
+}  // namespace
 
 void ProcessJobFile(RunContext& run, const std::string& job_file) {
-  run.reporter.Report(FormatText(IDS_PROCESSING_FILE, {FromAnsi(job_file)}), ReportClass::Header);
+  const std::u16string job_name = FromAnsi(job_file);
+  ParseError error;
+  if (!run.reader.LoadJobFile(job_file, &error)) {
+    run.reporter.Report(
+        FormatNumbered(IDS_XML_PARSE_ERROR, {job_name, error.code, error.line, error.position, error.reason}),
+        ReportClass::Error);
+    return;
+  }
+  run.reporter.Report(FormatText(IDS_PROCESSING_FILE, {job_name}), ReportClass::Header);
+
+  AlbumDefaults album;
+  run.reader.ReadAlbumDefaults(&album);
+  run.reader.OpenEntries();
+  TrackEntry entry;
+  for (std::int32_t ordinal = 1; run.reader.NextEntry(&entry); ++ordinal) ProcessEntry(run, entry, album, ordinal);
 }
 
 }  // namespace velkor
