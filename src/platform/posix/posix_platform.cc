@@ -25,6 +25,8 @@ bool PosixPlatform::InitRuntime() {
   std::setlocale(LC_ALL, "");
   // A closed pipe must not end the batch half way: failed writes go unnoticed instead.
   std::signal(SIGPIPE, SIG_IGN);
+  // Past a file-size limit a tag write fails and is reported, instead of ending the run.
+  std::signal(SIGXFSZ, SIG_IGN);
   return true;
 }
 
