@@ -1,0 +1,56 @@
+// Derives the name-ordered tables of the genre page script from its genre list.
+// Usage: genre_tables script.js output.js   writes the script with its tables rewritten
+//        genre_tables --check script.js     fails when the script's tables are not current
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "genre_script.h"
+
+namespace {
+
+int Fail(const std::string& what) {
+  std::fprintf(stderr, "genre_tables: %s\n", what.c_str());
+  return 1;
+}
+
+bool ReadFile(const char* path, std::string* bytes) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  *bytes = s.str();
+  return !in.bad() && in.is_open();
+}
+
+// The first line, counted from 1, where the two texts differ.
+size_t FirstDifferentLine(const std::string& a, const std::string& b) {
+  size_t line = 1;
+  for (size_t i = 0; i < a.size() && i < b.size() && a[i] == b[i]; ++i) {
+    if (a[i] == '\n') ++line;
+  }
+  return line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool check = argc == 3 && std::strcmp(argv[1], "--check") == 0;
+  if (argc != 3) return Fail("usage: genre_tables script.js output.js | genre_tables --check script.js");
+  const char* input = check ? argv[2] : argv[1];
+  std::string script, result, error;
+  if (!ReadFile(input, &script)) return Fail(std::string("cannot read ") + input);
+  if (!velkor::RegenerateGenreTables(script, &result, &error)) return Fail(std::string(input) + ": " + error);
+  if (check) {
+    if (result == script) return 0;
+    return Fail(std::string(input) + ":" + std::to_string(FirstDifferentLine(script, result)) +
+                ": the genre tables differ from those derived from genresList; "
+                "rebuild them with the target update_genre_tables");
+  }
+  std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+  out << result;
+  out.close();
+  if (!out) return Fail(std::string("cannot write ") + argv[2]);
+  return 0;
+}
