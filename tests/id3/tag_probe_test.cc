@@ -157,6 +157,14 @@ TEST_F(TagProbeTest, OnlyRegularFilesAreTagTargets) {
 
   EXPECT_STREQ(ResultName(Probe(dir_ / "missing.mp3")), "OpenFailed");
   EXPECT_STREQ(ResultName(Probe("/dev/null")), "OpenFailed");
+
+  // The platform refuses them itself, whatever size they claim.
+  for (const std::string& path : {fifo, std::string("/dev/null"), folder}) {
+    NativeFile native = 7;
+    std::uint64_t size = 7;
+    EXPECT_NE(platform_.OpenForUpdate(path, &native, &size), 0) << path;
+    EXPECT_EQ(native, kNoFile) << path;
+  }
 }
 
 TEST_F(TagProbeTest, FileLockedByAnotherProcessIsLeftAlone) {
