@@ -49,7 +49,7 @@ ProbeResult TagProbe(Platform& platform, const std::string& path, Id3v1Tag* bloc
 void TagBuilder(const TrackEntry& entry, const AlbumDefaults& album, Id3v1Tag* tag);
 
 // Writes the tag after the file's last byte and closes the file. False when the write
-// failed; the file is then cut back to its old size.
+// failed or fell short, the file then cut back to its old size, or when `file` is not open.
 bool AppendTag(TagFile& file, const Id3v1Tag& tag);
 
 }  // namespace velkor

@@ -15,7 +15,8 @@ const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 // One iconv descriptor, opened once and reused for every conversion of the run.
 class Iconv {
  public:
-  Iconv(const std::string& to, const std::string& from) : cd_(iconv_open(to.c_str(), from.c_str())) {}
+  Iconv(const std::string& to, const std::string& from)
+      : cd_(iconv_open(to.c_str(), from.c_str())), from_utf8_(from == "UTF-8") {}
   ~Iconv() {
     if (ok()) iconv_close(cd_);
   }
@@ -35,32 +36,39 @@ class Iconv {
     for (;;) {
       char* out_ptr = buffer;
       size_t out_left = sizeof buffer;
-      size_t result = in_left ? iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left)
-                              : iconv(cd_, nullptr, nullptr, &out_ptr, &out_left);
+      // Once the input is used up, one more call ends any shift state of the charset.
+      bool flushing = in_left == 0;
+      size_t result = flushing ? iconv(cd_, nullptr, nullptr, &out_ptr, &out_left)
+                               : iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left);
       int error = errno;
       out->append(buffer, static_cast<size_t>(out_ptr - buffer));
       if (result != static_cast<size_t>(-1)) {
-        if (in_left == 0) return true;
+        // A count above zero means best-fit characters, which an exact conversion refuses.
+        if (!replacement && result > 0) return false;
+        if (flushing) return true;
         continue;
       }
       if (error == E2BIG) continue;
-      if (!replacement) return false;
+      if (!replacement || flushing) return false;
       out->append(*replacement);
-      size_t skip = error == EINVAL ? in_left : SequenceLength(in_ptr, in_left);
+      size_t skip = error == EINVAL ? in_left : SkipLength(in_ptr, in_left);
       in_ptr += skip;
       in_left -= skip;
     }
   }
 
  private:
-  // The length of the UTF-8 sequence at `p`: its lead byte and the continuation bytes.
-  static size_t SequenceLength(const char* p, size_t left) {
+  // How much input one bad character takes: in UTF-8 its lead byte and continuation
+  // bytes; in any other charset a single byte, since its next byte may be a good letter.
+  size_t SkipLength(const char* p, size_t left) const {
     size_t n = 1;
+    if (!from_utf8_) return n;
     while (n < left && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80) ++n;
     return n;
   }
 
   iconv_t cd_;
+  bool from_utf8_;
 };
 
 struct Charset {
@@ -74,9 +82,12 @@ Charset& Current() {
   return charset;
 }
 
+// Names of UTF-8 and of the plain C locale's ASCII, in any letter case.
 bool IsUtf8Name(const std::string& name) {
-  return name.empty() || name == "UTF-8" || name == "utf8" || name == "UTF8" || name == "ANSI_X3.4-1968" ||
-         name == "ASCII" || name == "US-ASCII";
+  std::string upper;
+  for (char c : name) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  return upper.empty() || upper == "UTF-8" || upper == "UTF8" || upper == "ANSI_X3.4-1968" || upper == "ASCII" ||
+         upper == "US-ASCII";
 }
 
 std::u16string_view UpToNul(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
