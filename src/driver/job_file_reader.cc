@@ -1,5 +1,7 @@
 #include "driver/job_file_reader.h"
 
+#include <cstdint>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -41,10 +43,26 @@ std::vector<std::string> AttributeNames(const std::array<FieldBinding<Record>, N
   return names;
 }
 
-// Empties the field, then fills it with the attribute's value when there is one.
+// The length of the ASCII text at the start of `text`, eight bytes at a time.
+std::size_t AsciiPrefix(std::string_view text) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::size_t length = 0;
+  for (std::uint64_t block; length + 8 <= text.size(); length += 8) {
+    std::memcpy(&block, text.data() + length, 8);
+    if (block & kHighBits) break;
+  }
+  while (length < text.size() && static_cast<unsigned char>(text[length]) < 0x80) ++length;
+  return length;
+}
+
+// Empties the field, then fills it with the attribute's value when there is one. Job
+// files are mostly ASCII, which widens straight into the field's own storage.
 void ReadAttribute(std::string_view value, std::u16string* field) {
-  field->clear();
-  if (!value.empty()) *field = Utf8ToUtf16(value);
+  std::size_t ascii = AsciiPrefix(value);
+  field->resize(ascii);
+  char16_t* out = field->data();
+  for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<unsigned char>(value[i]);
+  if (ascii < value.size()) field->append(Utf8ToUtf16(value.substr(ascii)));
 }
 
 template <typename Record, std::size_t N>
@@ -65,28 +83,30 @@ class CheckSink : public ScanSink {
 };
 
 // The entries pass: queues the entries of each piece of the file until they are taken.
+// Taking swaps the fields, so the queue's strings keep their storage for the next piece.
 class EntrySink : public ScanSink {
  public:
   void OnRoot(const ScanValues&) override {}
   void OnFile(const ScanValues& values) override {
-    pending_.emplace_back();
-    ReadAttributes(kEntryBindings, values, &pending_.back());
+    if (count_ == queue_.size()) queue_.emplace_back();
+    ReadAttributes(kEntryBindings, values, &queue_[count_++]);
   }
   bool WantsFiles() const override { return true; }
 
   bool Take(TrackEntry* entry) {
-    if (next_ == pending_.size()) {
-      pending_.clear();
-      next_ = 0;
+    if (next_ == count_) {
+      next_ = count_ = 0;
       return false;
     }
-    *entry = std::move(pending_[next_++]);
+    TrackEntry& queued = queue_[next_++];
+    for (const FieldBinding<TrackEntry>& binding : kEntryBindings) (entry->*binding.field).swap(queued.*binding.field);
     return true;
   }
 
  private:
-  std::vector<TrackEntry> pending_;
-  std::size_t next_ = 0;
+  std::vector<TrackEntry> queue_;
+  std::size_t count_ = 0;  // entries queued
+  std::size_t next_ = 0;   // the next to take
 };
 
 ParseError ToParseError(const ScanFailure& failure) {
