@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "text/utf.h"
+
 namespace velkor {
 namespace {
 
@@ -16,21 +18,14 @@ bool IsXmlChar(std::uint32_t c) {
 }
 
 void AppendUtf8(std::uint32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  std::u16string units;
+  if (c < 0x10000) {
+    units.push_back(static_cast<char16_t>(c));
   } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+    units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
   }
+  out->append(Utf16ToUtf8(units));
 }
 
 // The digits of a character reference ("38", "x26"); 0 when they name no XML character.

@@ -140,6 +140,7 @@ TEST(JobFileReaderContent, ReferencesArriveResolvedAsLibxml2ResolvesThem) {
       "<!ENTITY escaped '&#38;#65;&#38;amp;'>"
       "<!ENTITY two \"<file oldName='&lib;/e1.mp3'/><x><file oldName='e2' title='&band;'/></x>\">"
       "<!ENTITY both '&two;&two;'>"
+      "<!ATTLIST file comment CDATA 'from the &band; defaults'>"
       "]>";
   const std::vector<std::string> documents = {
       "<r><file oldName='&lib;/a.mp3' artist='&band;' title='&lt;&gt;&amp;&apos;&quot;' "
@@ -162,6 +163,30 @@ TEST(JobFileReaderContent, ReferencesArriveResolvedAsLibxml2ResolvesThem) {
   EXPECT_EQ(job.entries[0].comment, u"[/home/me/Music/Ton & Steine]");
   EXPECT_EQ(job.entries[0].genre, u"a b c");
   EXPECT_EQ(job.entries[0].year, u"A&");
+  // A default from the document type fills a missing attribute, in entities too.
+  JobRead defaulted = ReadJobText(dtd + documents[1]);
+  ASSERT_EQ(defaulted.entries.size(), 9u);
+  for (const TrackEntry& entry : defaulted.entries) EXPECT_EQ(entry.comment, u"from the Ton & Steine defaults");
+}
+
+TEST(JobFileReaderContent, LargeJobFileIsReadPieceByPieceInOrder) {
+  TempDir dir;
+  std::string xml = "<album>\n";
+  const int kEntries = 20000;  // well over ten pieces of reading
+  for (int i = 0; i < kEntries; ++i) {
+    xml += "<file oldName='" + std::to_string(i) + ".mp3' title='\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F " +
+           std::to_string(i) + "' comment='&amp;'/>\n";
+  }
+  WriteFile(dir / "large.xml", xml + "</album>\n");
+  JobRead job = ReadJobFile(dir / "large.xml");
+  ASSERT_TRUE(job.loaded);
+  ASSERT_EQ(job.entries.size(), static_cast<std::size_t>(kEntries));
+  for (int i = 0; i < kEntries; ++i) {
+    const TrackEntry& entry = job.entries[static_cast<std::size_t>(i)];
+    ASSERT_EQ(entry.oldName, Utf8ToUtf16(std::to_string(i) + ".mp3"));
+    ASSERT_EQ(entry.title, u"\u041F\u0435\u0441\u043D\u044F " + Utf8ToUtf16(std::to_string(i)));
+    ASSERT_EQ(entry.comment, u"&");
+  }
 }
 
 std::string Utf16Bytes(const std::u16string& text, bool big_endian) {
