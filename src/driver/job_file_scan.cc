@@ -146,9 +146,9 @@ class JobFileScan::Callbacks {
         scan.Fail(XML_ERR_INTERNAL_ERROR, "Excessive depth in document: " + std::to_string(kMaxDepth));
       } else if (parser.depth == 1) {
         parser.saw_root = true;
-        if (scan.ReadAttributes(parser.root_keys, nb_attributes, attributes)) scan.sink_->OnRoot(parser.values);
+        if (scan.ReadAttributes(localname, parser.root_keys, nb_attributes, attributes)) scan.sink_->OnRoot(parser.values);
       } else if (localname == parser.file_key && !prefix) {
-        if (scan.ReadAttributes(parser.file_keys, nb_attributes, attributes) && scan.sink_->WantsFiles()) {
+        if (scan.ReadAttributes(localname, parser.file_keys, nb_attributes, attributes) && scan.sink_->WantsFiles()) {
           scan.sink_->OnFile(parser.values);
         }
       }
@@ -328,7 +328,8 @@ void JobFileScan::InternNames() {
   for (const std::string& name : file_names_) parser_->file_keys.push_back(intern(name));
 }
 
-bool JobFileScan::ReadAttributes(const std::vector<const xmlChar*>& keys, int count, const xmlChar** attributes) {
+bool JobFileScan::ReadAttributes(const xmlChar* element, const std::vector<const xmlChar*>& keys, int count,
+                                 const xmlChar** attributes) {
   Parser& parser = *parser_;
   parser.values.assign(keys.size(), std::string_view());
   for (int i = 0; i < count; ++i) {
@@ -345,6 +346,7 @@ bool JobFileScan::ReadAttributes(const std::vector<const xmlChar*>& keys, int co
     std::string& expanded = parser.expanded[row];
     expanded.clear();
     if (!Expanded(ExpandAttributeText(parser.doc(), raw, &parser.budget, &expanded))) return false;
+    NormalizeIfTokens(parser.doc(), element, attribute[0], &expanded);
     parser.values[row] = expanded;
   }
   return true;
@@ -369,6 +371,7 @@ bool JobFileScan::ReadNodeAttributes(xmlNodePtr element) {
       expansion = ExpandAttributeText(parser.doc(), Chars(declaration->defaultValue), &parser.budget, &expanded);
     }
     if (!Expanded(expansion)) return false;
+    NormalizeIfTokens(parser.doc(), element->name, name, &expanded);
     parser.values[row] = expanded;
   }
   return true;

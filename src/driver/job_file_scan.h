@@ -68,7 +68,8 @@ class JobFileScan {
   // Looks up the wanted names in the parser's dictionary, so attributes match by pointer.
   void InternNames();
   // Fills the values of the wanted attributes from the parser's attribute array.
-  bool ReadAttributes(const std::vector<const xmlChar*>& keys, int count, const xmlChar** attributes);
+  bool ReadAttributes(const xmlChar* element, const std::vector<const xmlChar*>& keys, int count,
+                      const xmlChar** attributes);
   // The same for a file element that an entity's content holds.
   bool ReadNodeAttributes(xmlNodePtr element);
   // Reports the file elements of an entity's content, nested entities included.

@@ -1,6 +1,7 @@
 #include "driver/xml_attribute_text.h"
 
 #include <libxml/entities.h>
+#include <libxml/valid.h>
 
 #include <cstdint>
 
@@ -150,6 +151,17 @@ Expansion ExpandAttributeNodes(xmlDocPtr doc, xmlNodePtr children, ExpansionBudg
     if (result != ExpansionResult::kOk) return Finish(result, expander);
   }
   return Expansion();
+}
+
+void NormalizeIfTokens(xmlDocPtr doc, const xmlChar* element, const xmlChar* attribute, std::string* value) {
+  xmlAttributePtr declaration = doc ? xmlGetDtdQAttrDesc(doc->intSubset, element, attribute, nullptr) : nullptr;
+  if (!declaration || declaration->atype == XML_ATTRIBUTE_CDATA) return;
+  std::string tokens;
+  for (char c : *value) {
+    if (c != ' ' || (!tokens.empty() && tokens.back() != ' ')) tokens.push_back(c);
+  }
+  if (!tokens.empty() && tokens.back() == ' ') tokens.pop_back();
+  value->swap(tokens);
 }
 
 }  // namespace velkor

@@ -36,6 +36,11 @@ Expansion ExpandAttributeText(xmlDocPtr doc, std::string_view raw, ExpansionBudg
 // of text and entity reference nodes.
 Expansion ExpandAttributeNodes(xmlDocPtr doc, xmlNodePtr children, ExpansionBudget* budget, std::string* out);
 
+// Attributes that the document type declares as tokens (anything but CDATA) lose leading
+// and trailing spaces and keep single spaces between tokens, after their references are
+// resolved. The parser did this before resolving; this finishes the job.
+void NormalizeIfTokens(xmlDocPtr doc, const xmlChar* element, const xmlChar* attribute, std::string* value);
+
 }  // namespace velkor
 
 #endif  // VELKOR_DRIVER_XML_ATTRIBUTE_TEXT_H_
