@@ -11,6 +11,7 @@
 #include <new>
 #include <utility>
 
+#include "driver/xml_attribute_count.h"
 #include "driver/xml_expansion_budget.h"
 
 namespace velkor {
@@ -57,6 +58,10 @@ struct JobFileScan::Parser {
   std::vector<std::string> expanded;  // one per wanted attribute
   ScanValues values;
   std::vector<std::pair<xmlNodePtr, int>> walk;  // next sibling to visit, entity depth
+  PendingTagCounter pending_tag;
+  std::vector<int> namespaces;  // declared by each open element, entities' included
+  std::size_t namespaces_in_scope = 0;
+  std::size_t attribute_declarations = 0;
 };
 
 // libxml2's SAX callbacks. The parser hands every callback the context it runs: the
@@ -129,6 +134,14 @@ class JobFileScan::Callbacks {
                            int nb_namespaces, const xmlChar** namespaces, int nb_attributes, int nb_defaulted,
                            const xmlChar** attributes) {
     Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
+      Parser& parser = *scan.parser_;
+      parser.namespaces.push_back(nb_namespaces);
+      parser.namespaces_in_scope += static_cast<std::size_t>(nb_namespaces);
+      if (!scan.CheckLimit(static_cast<std::size_t>(nb_attributes + nb_namespaces), "attributes on an element") ||
+          !scan.CheckLimit(parser.namespaces_in_scope, "namespace declarations in scope")) {
+        xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+        return;
+      }
       if (!in_document) {
         std::size_t bytes = kNodeBytes;
         for (int i = 0; i < nb_attributes; ++i) {
@@ -141,7 +154,6 @@ class JobFileScan::Callbacks {
         return;
       }
       if (!Running(scan)) return;
-      Parser& parser = *scan.parser_;
       if (++parser.depth > kMaxDepth) {
         scan.Fail(XML_ERR_INTERNAL_ERROR, "Excessive depth in document: " + std::to_string(kMaxDepth));
       } else if (parser.depth == 1) {
@@ -158,11 +170,16 @@ class JobFileScan::Callbacks {
 
   static void EndElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
     Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
+      Parser& parser = *scan.parser_;
+      if (!parser.namespaces.empty()) {
+        parser.namespaces_in_scope -= static_cast<std::size_t>(parser.namespaces.back());
+        parser.namespaces.pop_back();
+      }
       if (!in_document) {
         if (!scan.failed_) xmlSAX2EndElementNs(ctx, localname, prefix, uri);
         else xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
       } else if (Running(scan)) {
-        --scan.parser_->depth;
+        --parser.depth;
       }
     });
   }
@@ -194,12 +211,17 @@ class JobFileScan::Callbacks {
                          const xmlChar* system_id, xmlChar* content) {
     xmlSAX2EntityDecl(ctx, name, type, public_id, system_id, content);
     KeepDeclaration(ctx, Length(name) + Length(content));
+    if (type == XML_INTERNAL_GENERAL_ENTITY && content) {
+      // The entity's elements are parsed whole when it is first referenced.
+      Guarded(ctx, [&](JobFileScan& scan, bool) { scan.CheckLimit(MostAttributesPerTag(Chars(content)), "attributes on an element"); });
+    }
   }
 
   static void AttributeDecl(void* ctx, const xmlChar* element, const xmlChar* name, int type, int def,
                             const xmlChar* default_value, xmlEnumerationPtr tree) {
     xmlSAX2AttributeDecl(ctx, element, name, type, def, default_value, tree);
     KeepDeclaration(ctx, Length(element) + Length(name) + Length(default_value));
+    Guarded(ctx, [&](JobFileScan& scan, bool) { scan.CheckLimit(++scan.parser_->attribute_declarations, "attribute declarations"); });
   }
 
   static void ElementDecl(void* ctx, const xmlChar* name, int type, xmlElementContentPtr content) {
@@ -309,9 +331,26 @@ bool JobFileScan::Parse(const char* bytes, std::size_t size, bool terminate) {
   xmlParseChunk(context, bytes, static_cast<int>(size), terminate ? 1 : 0);
   xmlSetStructuredErrorFunc(stray_context, stray_handler);
   if (exception_) std::rethrow_exception(exception_);
+  if (!terminate) CheckPendingTag();
   if (!failed_ && !context->wellFormed) {
     Fail(static_cast<std::uint32_t>(context->errNo != 0 ? context->errNo : XML_ERR_INTERNAL_ERROR),
          "The document is not well-formed");
+  }
+  return !failed_;
+}
+
+void JobFileScan::CheckPendingTag() {
+  xmlParserInputPtr input = parser_->context->input;
+  if (failed_ || !input || !input->cur || input->end <= input->cur) return;
+  std::uint64_t offset = input->consumed + static_cast<std::uint64_t>(input->cur - input->base);
+  std::string_view pending(Chars(input->cur), static_cast<std::size_t>(input->end - input->cur));
+  CheckLimit(parser_->pending_tag.Count(offset, pending), "attributes on an element");
+}
+
+bool JobFileScan::CheckLimit(std::size_t count, const char* what) {
+  if (count > kMaxAttributes) {
+    Fail(XML_ERR_INTERNAL_ERROR,
+         std::string("Excessive number of ") + what + ": more than " + std::to_string(kMaxAttributes));
   }
   return !failed_;
 }

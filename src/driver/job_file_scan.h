@@ -45,6 +45,10 @@ class JobFileScan {
   static constexpr std::size_t kChunkSize = 64 * 1024;
   // Elements nested deeper than this make the file fail.
   static constexpr int kMaxDepth = 256;
+  // So does an element with more attributes (namespace declarations included), more
+  // namespace declarations in scope, or a document type that declares more attributes:
+  // libxml2 2.9 spends time on each that grows with the square of their number.
+  static constexpr std::size_t kMaxAttributes = 1000;
 
   // `root_names` and `file_names` are the attribute names wanted (UTF-8).
   JobFileScan(std::vector<std::string> root_names, std::vector<std::string> file_names, ScanSink* sink);
@@ -65,6 +69,10 @@ class JobFileScan {
   friend class Callbacks;
 
   bool Parse(const char* bytes, std::size_t size, bool terminate);
+  // Refuses a start tag with too many attributes that the parser is still waiting to see whole.
+  void CheckPendingTag();
+  // Fails the scan when `count` of `what` passes kMaxAttributes; false once failed.
+  bool CheckLimit(std::size_t count, const char* what);
   // Looks up the wanted names in the parser's dictionary, so attributes match by pointer.
   void InternNames();
   // Fills the values of the wanted attributes from the parser's attribute array.

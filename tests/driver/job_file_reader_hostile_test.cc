@@ -114,6 +114,33 @@ TEST(JobFileReaderHostile, HugeValuesDeepNestingAndNulBytesEndClearly) {
   ASSERT_TRUE(allowed.loaded);
   EXPECT_EQ(EntryRows(allowed), std::vector<std::string>{"deep||||||||"});
 
+  // libxml2 checks an element's attributes for duplicates pair by pair: a hundred
+  // thousand of them would keep it busy for minutes, in the document or in an entity.
+  std::string many;
+  for (int i = 0; i < 100000; ++i) many += " a" + std::to_string(i) + "=''";
+  for (const std::string& xml : {"<r><file" + many + "/></r>",
+                                 "<!DOCTYPE r [<!ENTITY e \"<file" + many + "/>\">]><r>&e;</r>",
+                                 "<r><x" + many.substr(0, many.find(" a1001=")) + "/></r>"}) {
+    JobRead crowded = ReadJobText(xml);
+    EXPECT_FALSE(crowded.loaded);
+    EXPECT_EQ(Utf16ToUtf8(crowded.error.reason), "Excessive number of attributes on an element: more than 1000");
+  }
+  // Namespace lookups go through every declaration in scope; defaults are checked pairwise.
+  std::string namespaces, declarations;
+  for (int i = 0; i < 600; ++i) namespaces += " xmlns:p" + std::to_string(i) + "='urn:x'";
+  for (int i = 0; i < 1001; ++i) declarations += " a" + std::to_string(i) + " CDATA 'x'";
+  JobRead scoped = ReadJobText("<r" + namespaces + "><d" + namespaces + "><file/></d></r>");
+  EXPECT_EQ(Utf16ToUtf8(scoped.error.reason), "Excessive number of namespace declarations in scope: more than 1000");
+  JobRead declared = ReadJobText("<!DOCTYPE r [<!ATTLIST x" + declarations + ">]><r/>");
+  EXPECT_EQ(Utf16ToUtf8(declared.error.reason), "Excessive number of attribute declarations: more than 1000");
+  const std::string equals(5000, '=');
+  for (const std::string& xml : {"<r><file" + many.substr(0, many.find(" a1000=")) + "/></r>",
+                                 "<r><file title='" + equals + "'/><!--" + equals + "--></r>",
+                                 "<!DOCTYPE r [<!ENTITY e \"<!--" + equals + "--><file title='" + equals +
+                                     "'/><![CDATA[" + equals + "]]>\">]><r>&e;</r>"}) {
+    EXPECT_TRUE(ReadJobText(xml).loaded);
+  }
+
   JobRead nul = ReadJobText(std::string("<r>\0<file oldName='a'/></r>", 27));
   EXPECT_FALSE(nul.loaded);
   EXPECT_EQ(nul.error.code, static_cast<std::uint32_t>(XML_ERR_INVALID_CHAR));
