@@ -31,7 +31,7 @@ namespace {
 constexpr double kTimeGoal = 1.5;         // reader time / xmllint time
 constexpr double kMemoryGoalMiB = 64.0;   // peak resident memory at the largest job
 constexpr double kFlatGoal = 1.25;        // largest job's peak / smallest job's peak
-constexpr int kRounds = 5;
+constexpr int kRounds = 7;
 
 // Reads every entry; prints the entry count and a checksum so nothing is skipped.
 int ReadOnly(const std::string& path) {

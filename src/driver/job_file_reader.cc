@@ -43,26 +43,50 @@ std::vector<std::string> AttributeNames(const std::array<FieldBinding<Record>, N
   return names;
 }
 
-// The length of the ASCII text at the start of `text`, eight bytes at a time.
-std::size_t AsciiPrefix(std::string_view text) {
+// Widens the ASCII text at the start of `text` into `out`, eight bytes at a time; its length.
+std::size_t WidenAscii(std::string_view text, char16_t* out) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080u;
   std::size_t length = 0;
   for (std::uint64_t block; length + 8 <= text.size(); length += 8) {
     std::memcpy(&block, text.data() + length, 8);
     if (block & kHighBits) break;
+    for (std::size_t i = length; i < length + 8; ++i) out[i] = static_cast<char16_t>(text[i]);
   }
-  while (length < text.size() && static_cast<unsigned char>(text[length]) < 0x80) ++length;
+  for (; length < text.size() && static_cast<unsigned char>(text[length]) < 0x80; ++length) {
+    out[length] = static_cast<char16_t>(text[length]);
+  }
   return length;
 }
 
 // Empties the field, then fills it with the attribute's value when there is one. Job
-// files are mostly ASCII, which widens straight into the field's own storage.
+// files are mostly ASCII, which widens straight into the field's own storage; two- and
+// three-byte sequences are decoded in place too, anything else by the general decoder.
 void ReadAttribute(std::string_view value, std::u16string* field) {
-  std::size_t ascii = AsciiPrefix(value);
-  field->resize(ascii);
+  field->resize(value.size());  // never more units than bytes
   char16_t* out = field->data();
-  for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<unsigned char>(value[i]);
-  if (ascii < value.size()) field->append(Utf8ToUtf16(value.substr(ascii)));
+  std::size_t in = 0, length = 0;
+  for (;;) {
+    std::size_t ascii = WidenAscii(value.substr(in), out + length);
+    in += ascii;
+    length += ascii;
+    if (in == value.size()) break;
+    unsigned lead = static_cast<unsigned char>(value[in]);
+    std::size_t left = value.size() - in;
+    if (lead >= 0xC2 && lead < 0xE0 && left >= 2 && (value[in + 1] & 0xC0) == 0x80) {
+      out[length++] = static_cast<char16_t>(((lead & 0x1F) << 6) | (value[in + 1] & 0x3F));
+      in += 2;
+    } else if (lead >= 0xE0 && lead < 0xF0 && left >= 3 && (value[in + 1] & 0xC0) == 0x80 &&
+               (value[in + 2] & 0xC0) == 0x80) {
+      unsigned unit = ((lead & 0x0F) << 12) | ((value[in + 1] & 0x3F) << 6) | (value[in + 2] & 0x3F);
+      if (unit < 0x800 || (unit >= 0xD800 && unit < 0xE000)) break;
+      out[length++] = static_cast<char16_t>(unit);
+      in += 3;
+    } else {
+      break;
+    }
+  }
+  field->resize(length);
+  if (in < value.size()) field->append(Utf8ToUtf16(value.substr(in)));
 }
 
 template <typename Record, std::size_t N>

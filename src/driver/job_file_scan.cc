@@ -160,8 +160,12 @@ class JobFileScan::Callbacks {
         parser.saw_root = true;
         if (scan.ReadAttributes(localname, parser.root_keys, nb_attributes, attributes)) scan.sink_->OnRoot(parser.values);
       } else if (localname == parser.file_key && !prefix) {
-        if (scan.ReadAttributes(localname, parser.file_keys, nb_attributes, attributes) && scan.sink_->WantsFiles()) {
-          scan.sink_->OnFile(parser.values);
+        // Without a document type there are no entities, and nothing to check in values.
+        bool check = parser.doc() && parser.doc()->intSubset;
+        if (scan.sink_->WantsFiles() || check) {
+          if (scan.ReadAttributes(localname, parser.file_keys, nb_attributes, attributes) && scan.sink_->WantsFiles()) {
+            scan.sink_->OnFile(parser.values);
+          }
         }
       }
       Running(scan);

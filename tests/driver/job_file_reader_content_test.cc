@@ -207,7 +207,7 @@ TEST(JobFileReaderContent, JobFilesLoadInEveryEncodingTheParserKnows) {
   TempDir dir;
   const std::u16string utf16_xml =
       u"<?xml version='1.0'?><album artist='\u041A\u0438\u043D\u043E'>"
-      u"<file oldName='\u041F\u0440\u0438\u0432\u0435\u0442.mp3' title='\U0001F3B5'/></album>";
+      u"<file oldName='\u041F\u0440\u0438\u0432\u0435\u0442.mp3' title='\u20AC\U0001F3B5'/></album>";
   struct Case {
     const char* name;
     std::string bytes;
@@ -219,10 +219,10 @@ TEST(JobFileReaderContent, JobFilesLoadInEveryEncodingTheParserKnows) {
       {"utf-16be", Utf16Bytes(utf16_xml, true)},
       {"windows-1251",
        "<?xml version='1.0' encoding='windows-1251'?><album artist='\xCA\xE8\xED\xEE'>"
-       "<file oldName='\xCF\xF0\xE8\xE2\xE5\xF2.mp3' title='&#x1F3B5;'/></album>"},
+       "<file oldName='\xCF\xF0\xE8\xE2\xE5\xF2.mp3' title='&#x20AC;&#x1F3B5;'/></album>"},
       {"koi8-r",
        "<?xml version='1.0' encoding='KOI8-R'?><album artist='\xEB\xC9\xCE\xCF'>"
-       "<file oldName='\xF0\xD2\xC9\xD7\xC5\xD4.mp3' title='&#127925;'/></album>"},
+       "<file oldName='\xF0\xD2\xC9\xD7\xC5\xD4.mp3' title='&#8364;&#127925;'/></album>"},
   };
   for (const Case& c : cases) {
     std::string path = dir / (std::string(c.name) + ".xml");
@@ -232,7 +232,7 @@ TEST(JobFileReaderContent, JobFilesLoadInEveryEncodingTheParserKnows) {
     EXPECT_EQ(job.album.artist, u"\u041A\u0438\u043D\u043E") << c.name;
     ASSERT_EQ(job.entries.size(), 1u) << c.name;
     EXPECT_EQ(job.entries[0].oldName, u"\u041F\u0440\u0438\u0432\u0435\u0442.mp3") << c.name;
-    EXPECT_EQ(job.entries[0].title, u"\U0001F3B5") << c.name;
+    EXPECT_EQ(job.entries[0].title, u"\u20AC\U0001F3B5") << c.name;
   }
 }
 
