@@ -1,27 +1,244 @@
 #include "driver/job_file_reader.h"
 
-#include <libxml/parser.h>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "driver/job_file_failure.h"
+#include "driver/job_file_scan.h"
+#include "driver/job_file_source.h"
+#include "text/utf.h"
 
 namespace velkor {
 
-struct JobFileReader::State {};
+const std::array<FieldBinding<AlbumDefaults>, 4> kAlbumBindings = {{
+    {u"title", &AlbumDefaults::title},
+    {u"artist", &AlbumDefaults::artist},
+    {u"genre", &AlbumDefaults::genre},
+    {u"year", &AlbumDefaults::year},
+}};
 
-bool InitXmlLibrary() {
-  xmlInitParser();
-  return true;
+const std::array<FieldBinding<TrackEntry>, 9> kEntryBindings = {{
+    {u"oldName", &TrackEntry::oldName},
+    {u"newName", &TrackEntry::newName},
+    {u"track", &TrackEntry::track},
+    {u"title", &TrackEntry::title},
+    {u"artist", &TrackEntry::artist},
+    {u"album", &TrackEntry::album},
+    {u"genre", &TrackEntry::genre},
+    {u"year", &TrackEntry::year},
+    {u"comment", &TrackEntry::comment},
+}};
+
+namespace {
+
+constexpr char16_t kChangedMessage[] = u"The job file changed or could not be read while its entries were processed.";
+
+template <typename Record, std::size_t N>
+std::vector<std::string> AttributeNames(const std::array<FieldBinding<Record>, N>& bindings) {
+  std::vector<std::string> names;
+  for (const FieldBinding<Record>& binding : bindings) names.push_back(Utf16ToUtf8(binding.attribute));
+  return names;
 }
 
-void ShutdownXmlLibrary() { xmlCleanupParser(); }
+// Widens the ASCII text at the start of `text` into `out`, eight bytes at a time; its length.
+std::size_t WidenAscii(std::string_view text, char16_t* out) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::size_t length = 0;
+  for (std::uint64_t block; length + 8 <= text.size(); length += 8) {
+    std::memcpy(&block, text.data() + length, 8);
+    if (block & kHighBits) break;
+    for (std::size_t i = length; i < length + 8; ++i) out[i] = static_cast<char16_t>(text[i]);
+  }
+  for (; length < text.size() && static_cast<unsigned char>(text[length]) < 0x80; ++length) {
+    out[length] = static_cast<char16_t>(text[length]);
+  }
+  return length;
+}
+
+// Empties the field, then fills it with the attribute's value when there is one. Job
+// files are mostly ASCII, which widens straight into the field's own storage; two- and
+// three-byte sequences are decoded in place too, anything else by the general decoder.
+void ReadAttribute(std::string_view value, std::u16string* field) {
+  field->resize(value.size());  // never more units than bytes
+  char16_t* out = field->data();
+  std::size_t in = 0, length = 0;
+  for (;;) {
+    std::size_t ascii = WidenAscii(value.substr(in), out + length);
+    in += ascii;
+    length += ascii;
+    if (in == value.size()) break;
+    unsigned lead = static_cast<unsigned char>(value[in]);
+    std::size_t left = value.size() - in;
+    if (lead >= 0xC2 && lead < 0xE0 && left >= 2 && (value[in + 1] & 0xC0) == 0x80) {
+      out[length++] = static_cast<char16_t>(((lead & 0x1F) << 6) | (value[in + 1] & 0x3F));
+      in += 2;
+    } else if (lead >= 0xE0 && lead < 0xF0 && left >= 3 && (value[in + 1] & 0xC0) == 0x80 &&
+               (value[in + 2] & 0xC0) == 0x80) {
+      unsigned unit = ((lead & 0x0F) << 12) | ((value[in + 1] & 0x3F) << 6) | (value[in + 2] & 0x3F);
+      if (unit < 0x800 || (unit >= 0xD800 && unit < 0xE000)) break;
+      out[length++] = static_cast<char16_t>(unit);
+      in += 3;
+    } else {
+      break;
+    }
+  }
+  field->resize(length);
+  if (in < value.size()) field->append(Utf8ToUtf16(value.substr(in)));
+}
+
+template <typename Record, std::size_t N>
+void ReadAttributes(const std::array<FieldBinding<Record>, N>& bindings, const ScanValues& values, Record* record) {
+  for (std::size_t row = 0; row < N; ++row) ReadAttribute(values[row], &(record->*bindings[row].field));
+}
+
+// The check pass: keeps the album defaults, looks at the entries only to check them.
+class CheckSink : public ScanSink {
+ public:
+  explicit CheckSink(AlbumDefaults* album) : album_(album) {}
+  void OnRoot(const ScanValues& values) override { ReadAttributes(kAlbumBindings, values, album_); }
+  void OnFile(const ScanValues&) override {}
+  bool WantsFiles() const override { return false; }
+
+ private:
+  AlbumDefaults* album_;
+};
+
+// The entries pass: queues the entries of each piece of the file until they are taken.
+// Taking swaps the fields, so the queue's strings keep their storage for the next piece.
+class EntrySink : public ScanSink {
+ public:
+  void OnRoot(const ScanValues&) override {}
+  void OnFile(const ScanValues& values) override {
+    if (count_ == queue_.size()) queue_.emplace_back();
+    ReadAttributes(kEntryBindings, values, &queue_[count_++]);
+  }
+  bool WantsFiles() const override { return true; }
+
+  bool Take(TrackEntry* entry) {
+    if (next_ == count_) {
+      next_ = count_ = 0;
+      return false;
+    }
+    TrackEntry& queued = queue_[next_++];
+    for (const FieldBinding<TrackEntry>& binding : kEntryBindings) (entry->*binding.field).swap(queued.*binding.field);
+    return true;
+  }
+
+ private:
+  std::vector<TrackEntry> queue_;
+  std::size_t count_ = 0;  // entries queued
+  std::size_t next_ = 0;   // the next to take
+};
+
+ParseError ToParseError(const ScanFailure& failure) {
+  return ParseError{failure.code, failure.line, failure.column, Utf8ToUtf16(failure.reason)};
+}
+
+std::u16string Describe(const ScanFailure& failure) {
+  return Utf8ToUtf16(failure.reason + " (line " + std::to_string(failure.line) + ", column " +
+                     std::to_string(failure.column) + ")");
+}
+
+}  // namespace
+
+struct JobFileReader::State {
+  // The first pass: the whole file must be well-formed before any entry is read.
+  bool Check(std::unique_ptr<JobFileSource> checked, ParseError* error) {
+    CheckSink sink(&album);
+    JobFileScan scan(AttributeNames(kAlbumBindings), AttributeNames(kEntryBindings), &sink);
+    for (;;) {
+      SourceError source_error;
+      std::ptrdiff_t count = checked->Read(buffer.data(), buffer.size(), &source_error);
+      if (count < 0) {
+        *error = ParseError{source_error.code, 0, 0, std::move(source_error.reason)};
+        return false;
+      }
+      if (count == 0 ? !scan.Finish() : !scan.Feed(buffer.data(), static_cast<std::size_t>(count))) {
+        if (scan.failure().out_of_memory) throw std::bad_alloc();
+        *error = ToParseError(scan.failure());
+        album = AlbumDefaults();
+        return false;
+      }
+      if (count == 0) break;
+    }
+    source = std::move(checked);
+    return true;
+  }
+
+  // The second pass, a piece of the file at a time: false at the end of the file.
+  bool ReadMoreEntries() {
+    if (at_end) return false;
+    SourceError source_error;
+    if (!entry_scan) {
+      if (!source->Rewind(&source_error)) Abandon(std::move(source_error.reason));
+      entry_scan = std::make_unique<JobFileScan>(AttributeNames(kAlbumBindings), AttributeNames(kEntryBindings),
+                                                 &entries);
+    }
+    std::ptrdiff_t count = source->Read(buffer.data(), buffer.size(), &source_error);
+    if (count < 0) Abandon(std::move(source_error.reason));
+    bool ok = count == 0 ? entry_scan->Finish() : entry_scan->Feed(buffer.data(), static_cast<std::size_t>(count));
+    if (!ok) {
+      if (entry_scan->failure().out_of_memory) throw std::bad_alloc();
+      Abandon(Describe(entry_scan->failure()));
+    }
+    if (count == 0) at_end = true;
+    return true;
+  }
+
+  // The file passed its check but fails now: the rest of the job file is given up.
+  [[noreturn]] void Abandon(std::u16string description) {
+    at_end = true;
+    entry_scan.reset();
+    source.reset();
+    entries = EntrySink();
+    throw JobFileFailure(std::move(description), kChangedMessage);
+  }
+
+  std::unique_ptr<JobFileSource> source;  // set while a checked job file is open
+  AlbumDefaults album;
+  std::vector<char> buffer = std::vector<char>(JobFileScan::kChunkSize);
+  EntrySink entries;
+  std::unique_ptr<JobFileScan> entry_scan;  // set once the entries pass has begun
+  bool at_end = true;
+};
 
 JobFileReader::JobFileReader() : state_(std::make_unique<State>()) {}
 JobFileReader::~JobFileReader() = default;
 
 std::unique_ptr<JobFileReader> JobFileReader::Create() { return std::unique_ptr<JobFileReader>(new JobFileReader()); }
 
-// Not yet reading: every job file loads and has no entries.
-bool JobFileReader::LoadJobFile(const std::string&, ParseError*) { return true; }
-void JobFileReader::ReadAlbumDefaults(AlbumDefaults* defaults) { *defaults = AlbumDefaults(); }
-void JobFileReader::OpenEntries() {}
-bool JobFileReader::NextEntry(TrackEntry*) { return false; }
+bool JobFileReader::LoadJobFile(const std::string& path, ParseError* error) {
+  state_ = std::make_unique<State>();
+  SourceError source_error;
+  std::unique_ptr<JobFileSource> source = OpenJobFileSource(path, &source_error);
+  if (!source) {
+    *error = ParseError{source_error.code, 0, 0, std::move(source_error.reason)};
+    return false;
+  }
+  return state_->Check(std::move(source), error);
+}
+
+bool JobFileReader::LoadJobFileFromMemory(std::string bytes, ParseError* error) {
+  state_ = std::make_unique<State>();
+  return state_->Check(MemoryJobFileSource(std::move(bytes)), error);
+}
+
+void JobFileReader::ReadAlbumDefaults(AlbumDefaults* defaults) { *defaults = state_->album; }
+
+void JobFileReader::OpenEntries() {
+  state_->entry_scan.reset();
+  state_->entries = EntrySink();
+  state_->at_end = !state_->source;
+}
+
+bool JobFileReader::NextEntry(TrackEntry* entry) {
+  while (!state_->entries.Take(entry)) {
+    if (!state_->ReadMoreEntries()) return false;
+  }
+  return true;
+}
 
 }  // namespace velkor

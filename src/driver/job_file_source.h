@@ -1,0 +1,36 @@
+// The bytes of one job file, read from the start once for the well-formedness check and
+// once more for the entries.
+#ifndef VELKOR_DRIVER_JOB_FILE_SOURCE_H_
+#define VELKOR_DRIVER_JOB_FILE_SOURCE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace velkor {
+
+// Why a job file could not be read: an XML library I/O error code and its text.
+struct SourceError {
+  std::uint32_t code = 0;
+  std::u16string reason;
+};
+
+class JobFileSource {
+ public:
+  virtual ~JobFileSource() = default;
+  // Back to the first byte.
+  virtual bool Rewind(SourceError* error) = 0;
+  // Up to `size` bytes: the count, 0 at the end, or -1 with `error` filled.
+  virtual std::ptrdiff_t Read(char* buffer, std::size_t size, SourceError* error) = 0;
+};
+
+// Opens a regular file (symbolic links followed). Anything else, a directory or a pipe
+// say, cannot be read twice or could block, and yields nullptr with `error` filled.
+std::unique_ptr<JobFileSource> OpenJobFileSource(const std::string& path, SourceError* error);
+
+std::unique_ptr<JobFileSource> MemoryJobFileSource(std::string bytes);
+
+}  // namespace velkor
+
+#endif  // VELKOR_DRIVER_JOB_FILE_SOURCE_H_
