@@ -67,21 +67,27 @@ bool ParseConversion(std::u16string_view spec, Conversion* c) {
 
 std::u16string FillPrintfInserts(std::u16string_view format, const std::vector<FormatArg>& args) {
   std::u16string out;
+  out.reserve(format.size() + 64);
   size_t next_arg = 0;
   for (size_t i = 0; i < format.size(); ++i) {
-    char16_t c = format[i];
+    size_t percent = format.find(u'%', i);
+    out.append(format.substr(i, percent - i));  // the plain text up to the next placeholder
+    if (percent == std::u16string_view::npos) break;
+    i = percent;
     char16_t type = i + 1 < format.size() ? format[i + 1] : u'\0';
-    if (c != u'%' || (type != u's' && type != u'd' && type != u'%')) {
-      out += c;
+    if (type != u's' && type != u'd' && type != u'%') {
+      out += u'%';
       continue;
     }
     ++i;
     if (type == u'%') {
       out += u'%';
     } else if (next_arg < args.size()) {
+      const FormatArg& arg = args[next_arg++];
       Conversion conversion;
       conversion.type = type;
-      out += Render(args[next_arg++], conversion);
+      if (arg.is_number()) out += Render(arg, conversion);
+      else out.append(arg.text());
     } else {
       out += format.substr(i - 1, 2);  // no argument left: the placeholder stays
     }

@@ -123,13 +123,13 @@ std::string ToAnsi(std::u16string_view text) {
 
 std::string ToAnsiWithPosixLineEnds(std::u16string_view text) {
   std::string ansi = ToAnsi(text);
-  std::string out;
-  out.reserve(ansi.size());
+  size_t kept = 0;
   for (size_t i = 0; i < ansi.size(); ++i) {
     if (ansi[i] == '\r' && i + 1 < ansi.size() && ansi[i + 1] == '\n') continue;
-    out += ansi[i];
+    ansi[kept++] = ansi[i];
   }
-  return out;
+  ansi.resize(kept);
+  return ansi;
 }
 
 std::u16string FromAnsi(std::string_view bytes) {

@@ -73,10 +73,18 @@ std::u16string Utf8ToUtf16(std::string_view bytes, bool* valid) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view text, bool* valid) {
-  std::string out;
-  out.reserve(text.size());
+  std::string out(text.size(), '\0');
   if (valid) *valid = true;
-  for (size_t i = 0; i < text.size(); ++i) {
+  // Most text is ASCII: copy that run with no per-unit bookkeeping.
+  size_t ascii = 0;
+  while (ascii < text.size() && text[ascii] < 0x80) {
+    out[ascii] = static_cast<char>(text[ascii]);
+    ++ascii;
+  }
+  out.resize(ascii);
+  if (ascii == text.size()) return out;
+  out.reserve(ascii + (text.size() - ascii) * 3);
+  for (size_t i = ascii; i < text.size(); ++i) {
     char32_t cp = text[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
