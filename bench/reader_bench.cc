@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "driver/job_file_reader.h"
+#include "platform/posix/posix_platform.h"
 #include "reader_job_generator.h"
 #include "text/utf.h"
 
@@ -36,7 +37,8 @@ constexpr int kRounds = 7;
 // Reads every entry; prints the entry count and a checksum so nothing is skipped.
 int ReadOnly(const std::string& path) {
   if (!InitXmlLibrary()) return 2;
-  std::unique_ptr<JobFileReader> reader = JobFileReader::Create();
+  PosixPlatform platform;
+  std::unique_ptr<JobFileReader> reader = JobFileReader::Create(platform);
   ParseError error;
   if (!reader->LoadJobFile(path, &error)) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), Utf16ToUtf8(error.reason).c_str());

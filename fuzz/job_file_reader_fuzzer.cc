@@ -8,6 +8,7 @@
 
 #include "driver/job_file_failure.h"
 #include "driver/job_file_reader.h"
+#include "platform/posix/posix_platform.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::unique_ptr<velkor::JobFileReader> reader = velkor::JobFileReader::Create();
+  static velkor::PosixPlatform platform;
+  std::unique_ptr<velkor::JobFileReader> reader = velkor::JobFileReader::Create(platform);
   velkor::ParseError error;
   if (!reader->LoadJobFileFromMemory(std::string(reinterpret_cast<const char*>(data), size), &error)) {
     if (error.code == 0 || error.reason.empty() || EndsInLineBreak(error.reason)) std::abort();

@@ -67,7 +67,7 @@ int RunBatch(Platform& platform, const std::vector<std::string>& job_files) {
     reporter.Report(LoadText(IDS_COM_INIT_FAILED), ReportClass::Fatal);
     return kExitXmlInitFailed;
   }
-  std::unique_ptr<JobFileReader> reader = JobFileReader::Create();
+  std::unique_ptr<JobFileReader> reader = JobFileReader::Create(platform);
   if (!reader) {
     reporter.Report(LoadText(IDS_XMLDOM_CREATE_FAILED), ReportClass::Fatal);
     ShutdownXmlLibrary();

@@ -205,15 +205,17 @@ struct JobFileReader::State {
   bool at_end = true;
 };
 
-JobFileReader::JobFileReader() : state_(std::make_unique<State>()) {}
+JobFileReader::JobFileReader(Platform& platform) : platform_(platform), state_(std::make_unique<State>()) {}
 JobFileReader::~JobFileReader() = default;
 
-std::unique_ptr<JobFileReader> JobFileReader::Create() { return std::unique_ptr<JobFileReader>(new JobFileReader()); }
+std::unique_ptr<JobFileReader> JobFileReader::Create(Platform& platform) {
+  return std::unique_ptr<JobFileReader>(new JobFileReader(platform));
+}
 
 bool JobFileReader::LoadJobFile(const std::string& path, ParseError* error) {
   state_ = std::make_unique<State>();
   SourceError source_error;
-  std::unique_ptr<JobFileSource> source = OpenJobFileSource(path, &source_error);
+  std::unique_ptr<JobFileSource> source = OpenJobFileSource(platform_, path, &source_error);
   if (!source) {
     *error = ParseError{source_error.code, 0, 0, std::move(source_error.reason)};
     return false;

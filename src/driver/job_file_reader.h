@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "driver/job_records.h"
+#include "platform/platform.h"
 
 namespace velkor {
 
@@ -39,8 +40,8 @@ void ShutdownXmlLibrary();
 
 class JobFileReader {
  public:
-  // Nullptr when the reader cannot be created.
-  static std::unique_ptr<JobFileReader> Create();
+  // Nullptr when the reader cannot be created. Job files are read through `platform`.
+  static std::unique_ptr<JobFileReader> Create(Platform& platform);
   ~JobFileReader();
 
   // True when the job file at `path` (bytes, as given on the command line) is well-formed;
@@ -58,8 +59,9 @@ class JobFileReader {
   bool NextEntry(TrackEntry* entry);
 
  private:
-  JobFileReader();
+  explicit JobFileReader(Platform& platform);
   struct State;
+  Platform& platform_;
   std::unique_ptr<State> state_;
 };
 

@@ -4,10 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "text/ansi_text.h"
 
@@ -34,32 +31,34 @@ SourceError ErrorFromErrno(int error) {
   return SourceError{IoErrorCode(error), FromAnsi(std::strerror(error))};
 }
 
+// A job file read through the platform, from a position of its own.
 class FileSource : public JobFileSource {
  public:
-  explicit FileSource(std::FILE* file) : file_(file) {}
-  ~FileSource() override { std::fclose(file_); }
+  FileSource(Platform& platform, NativeFile file) : platform_(platform), file_(file) {}
+  ~FileSource() override { platform_.Close(file_); }
   FileSource(const FileSource&) = delete;
   FileSource& operator=(const FileSource&) = delete;
 
-  bool Rewind(SourceError* error) override {
-    std::clearerr(file_);
-    if (std::fseek(file_, 0, SEEK_SET) == 0) return true;
-    *error = ErrorFromErrno(errno);
-    return false;
+  bool Rewind(SourceError*) override {
+    offset_ = 0;
+    return true;
   }
 
   std::ptrdiff_t Read(char* buffer, std::size_t size, SourceError* error) override {
     errno = 0;
-    std::size_t count = std::fread(buffer, 1, size, file_);
-    if (count == 0 && std::ferror(file_)) {
+    std::int64_t count = platform_.ReadAt(file_, buffer, size, offset_);
+    if (count < 0) {
       *error = ErrorFromErrno(errno != 0 ? errno : EIO);
       return -1;
     }
+    offset_ += static_cast<std::uint64_t>(count);
     return static_cast<std::ptrdiff_t>(count);
   }
 
  private:
-  std::FILE* file_;
+  Platform& platform_;
+  NativeFile file_;
+  std::uint64_t offset_ = 0;
 };
 
 class MemorySource : public JobFileSource {
@@ -85,27 +84,18 @@ class MemorySource : public JobFileSource {
 
 }  // namespace
 
-std::unique_ptr<JobFileSource> OpenJobFileSource(const std::string& path, SourceError* error) {
-  std::error_code status_error;
-  std::filesystem::file_status status = std::filesystem::status(path, status_error);
-  if (status_error) {
-    *error = ErrorFromErrno(status_error.value());
-    return nullptr;
-  }
-  if (std::filesystem::is_directory(status)) {
-    *error = ErrorFromErrno(EISDIR);
-    return nullptr;
-  }
-  if (!std::filesystem::is_regular_file(status)) {
+std::unique_ptr<JobFileSource> OpenJobFileSource(Platform& platform, const std::string& path, SourceError* error) {
+  NativeFile file = kNoFile;
+  SystemError open_error = platform.OpenForReading(path, &file);
+  if (open_error == EINVAL) {
     *error = SourceError{XML_IO_UNKNOWN, u"Not a regular file"};
     return nullptr;
   }
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    *error = ErrorFromErrno(errno);
+  if (open_error != 0) {
+    *error = ErrorFromErrno(open_error);
     return nullptr;
   }
-  return std::make_unique<FileSource>(file);
+  return std::make_unique<FileSource>(platform, file);
 }
 
 std::unique_ptr<JobFileSource> MemoryJobFileSource(std::string bytes) {

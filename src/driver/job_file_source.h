@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace velkor {
 
 // Why a job file could not be read: an XML library I/O error code and its text.
@@ -25,9 +27,9 @@ class JobFileSource {
   virtual std::ptrdiff_t Read(char* buffer, std::size_t size, SourceError* error) = 0;
 };
 
-// Opens a regular file (symbolic links followed). Anything else, a directory or a pipe
+// Opens a regular file through the platform (symbolic links followed). Anything else, a directory or a pipe
 // say, cannot be read twice or could block, and yields nullptr with `error` filled.
-std::unique_ptr<JobFileSource> OpenJobFileSource(const std::string& path, SourceError* error);
+std::unique_ptr<JobFileSource> OpenJobFileSource(Platform& platform, const std::string& path, SourceError* error);
 
 std::unique_ptr<JobFileSource> MemoryJobFileSource(std::string bytes);
 

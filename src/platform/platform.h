@@ -49,6 +49,9 @@ class Platform {
   // Renames or moves a file. Never replaces anything that exists at `to`, even in a race.
   virtual SystemError MoveFile(const std::string& from, const std::string& to) = 0;
 
+  // Opens an existing regular file for reading only. Fails for anything else (a directory:
+  // EISDIR; a FIFO or device: EINVAL), so reading it can neither block nor differ twice.
+  virtual SystemError OpenForReading(const std::string& path, NativeFile* file) = 0;
   // Opens an existing regular file for reading and writing, exclusively locked against
   // other openers, and yields its size. Fails for anything but a writable regular file.
   virtual SystemError OpenForUpdate(const std::string& path, NativeFile* file, std::uint64_t* size) = 0;
@@ -74,6 +77,9 @@ class PlatformWrapper : public Platform {
   SystemError PathStatus(const std::string& path) override { return target_.PathStatus(path); }
   std::string ErrorText(SystemError error) override { return target_.ErrorText(error); }
   SystemError MoveFile(const std::string& from, const std::string& to) override { return target_.MoveFile(from, to); }
+  SystemError OpenForReading(const std::string& path, NativeFile* file) override {
+    return target_.OpenForReading(path, file);
+  }
   SystemError OpenForUpdate(const std::string& path, NativeFile* file, std::uint64_t* size) override {
     return target_.OpenForUpdate(path, file, size);
   }

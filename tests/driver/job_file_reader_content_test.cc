@@ -80,7 +80,7 @@ TEST(JobFileReaderContent, AttributesFillTheirFieldsAndEveryFieldIsClearedFirst)
 }
 
 TEST(JobFileReaderContent, NextEntryAtTheEndLeavesTheEntryAsItWas) {
-  std::unique_ptr<JobFileReader> reader = JobFileReader::Create();
+  std::unique_ptr<JobFileReader> reader = JobFileReader::Create(RealPlatform());
   ParseError error;
   ASSERT_TRUE(reader->LoadJobFileFromMemory("<r><file oldName='a'/></r>", &error));
   reader->OpenEntries();

@@ -29,7 +29,7 @@ TEST(JobFileReaderErrors, MalformedFileReportsWhereAndWhyBeforeAnyEntry) {
             "  <file oldName=\"a.mp3\"/>\n"
             "  <file oldName=\"b.mp3\">\n"
             "</album>\n");
-  std::unique_ptr<JobFileReader> reader = JobFileReader::Create();
+  std::unique_ptr<JobFileReader> reader = JobFileReader::Create(RealPlatform());
   ParseError error;
   ASSERT_FALSE(reader->LoadJobFile(dir / "job.xml", &error));
   EXPECT_EQ(error.code, static_cast<std::uint32_t>(XML_ERR_TAG_NAME_MISMATCH));
@@ -140,7 +140,7 @@ TEST(JobFileReaderErrors, FileChangedAfterItsCheckAbandonsTheJobFile) {
   std::string path = dir / "job.xml";
   std::string xml = JobWithEntries(3000);  // more than one piece of reading
   WriteFile(path, xml);
-  std::unique_ptr<JobFileReader> reader = JobFileReader::Create();
+  std::unique_ptr<JobFileReader> reader = JobFileReader::Create(RealPlatform());
   ParseError error;
   ASSERT_TRUE(reader->LoadJobFile(path, &error));
   std::size_t cut = 0;
@@ -172,7 +172,7 @@ TEST(JobFileReaderErrors, CheckedFileIsReadEvenIfItIsRemovedOrReplaced) {
   TempDir dir;
   std::string path = dir / "job.xml";
   WriteFile(path, JobWithEntries(2));
-  std::unique_ptr<JobFileReader> reader = JobFileReader::Create();
+  std::unique_ptr<JobFileReader> reader = JobFileReader::Create(RealPlatform());
   ParseError error;
   ASSERT_TRUE(reader->LoadJobFile(path, &error));
   WriteFile(dir / "other.xml", "<album><file oldName='other.mp3'/></album>");

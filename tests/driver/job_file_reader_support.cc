@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix/posix_platform.h"
 #include "text/utf.h"
 
 namespace velkor::testing {
@@ -27,15 +28,20 @@ JobRead ReadRest(JobFileReader& reader, JobRead job) {
 
 }  // namespace
 
+Platform& RealPlatform() {
+  static PosixPlatform platform;
+  return platform;
+}
+
 JobRead ReadJobFile(const std::string& path) {
-  std::unique_ptr<JobFileReader> reader = JobFileReader::Create();
+  std::unique_ptr<JobFileReader> reader = JobFileReader::Create(RealPlatform());
   JobRead job;
   job.loaded = reader->LoadJobFile(path, &job.error);
   return ReadRest(*reader, std::move(job));
 }
 
 JobRead ReadJobText(const std::string& xml) {
-  std::unique_ptr<JobFileReader> reader = JobFileReader::Create();
+  std::unique_ptr<JobFileReader> reader = JobFileReader::Create(RealPlatform());
   JobRead job;
   job.loaded = reader->LoadJobFileFromMemory(xml, &job.error);
   return ReadRest(*reader, std::move(job));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/job_file_reader.h"
+#include "platform/platform.h"
 
 namespace velkor::testing {
 
@@ -18,6 +19,9 @@ struct JobRead {
 };
 
 // Loads the job file, then reads the album defaults and every entry.
+// The real platform, shared by the reader tests.
+Platform& RealPlatform();
+
 JobRead ReadJobFile(const std::string& path);
 JobRead ReadJobText(const std::string& xml);
 

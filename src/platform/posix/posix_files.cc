@@ -32,6 +32,22 @@ SystemError CheckTarget(int fd, struct stat* info) {
 
 }  // namespace
 
+SystemError PosixPlatform::OpenForReading(const std::string& path, NativeFile* file) {
+  *file = kNoFile;
+  int fd;
+  while ((fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) < 0 && errno == EINTR) {
+  }
+  if (fd < 0) return errno;
+  struct stat info;
+  SystemError error = fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : !S_ISREG(info.st_mode) ? EINVAL : 0;
+  if (error != 0) {
+    close(fd);
+    return error;
+  }
+  *file = fd;
+  return 0;
+}
+
 SystemError PosixPlatform::OpenForUpdate(const std::string& path, NativeFile* file, std::uint64_t* size) {
   *file = kNoFile;
   *size = 0;

@@ -21,6 +21,7 @@ class PosixPlatform : public Platform {
   std::string ErrorText(SystemError error) override;
   SystemError MoveFile(const std::string& from, const std::string& to) override;
 
+  SystemError OpenForReading(const std::string& path, NativeFile* file) override;
   SystemError OpenForUpdate(const std::string& path, NativeFile* file, std::uint64_t* size) override;
   std::int64_t ReadAt(NativeFile file, void* buffer, std::size_t count, std::uint64_t offset) override;
   std::int64_t WriteAt(NativeFile file, const void* buffer, std::size_t count, std::uint64_t offset) override;
