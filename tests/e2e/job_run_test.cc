@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 
 #include <string>
 
+#include "support/locale.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -176,6 +178,27 @@ TEST_F(JobRun, RussianReportOfAFullRun) {
   // The locale's charset is UTF-8 (the Russian locale need not be installed), so the
   // title's bytes are UTF-8 too.
   EXPECT_EQ(Read("песня.mp3"), kAudio + Tag("Песня", "", "", "", "", 0, 255));
+}
+
+// In a single-byte charset the report and the tags are in that charset, and a path it
+// cannot spell is refused instead of being guessed at.
+TEST_F(JobRun, ASingleByteCharsetForReportTagsAndPaths) {
+  ASSERT_TRUE(UseLocale("ru_RU.CP1251", "ru_RU", "CP1251")) << "cannot make the locale ru_RU.CP1251";
+  std::setlocale(LC_ALL, "C");
+  Audio("a.mp3");
+  Audio("b.mp3");
+  Job("job.xml", "<j><file oldName='a.mp3' newName='\xD0\xB4\xD0\xB0.mp3' title='\xD0\x94\xD0\xB0'/>"
+                 "<file oldName='b.mp3' newName='\xE6\x97\xA5.mp3' title='x'/></j>");  // да, Да; 日
+  RunResult result = Run({"job.xml"}, "ru_RU.CP1251");
+  EXPECT_EQ(result.out,
+            "\xCE\xE1\xF0\xE0\xE1\xE0\xF2\xFB\xE2\xE0\xE5\xF2\xF1\xFF \xF4\xE0\xE9\xEB 'job.xml':\n"  // Обрабатывается файл
+            "\xD4\xE0\xE9\xEB 'a.mp3' \xEF\xE5\xF0\xE5\xE8\xEC\xE5\xED\xEE\xE2\xE0\xED \xE2 '\xE4\xE0.mp3'.\n"
+            "\xC2 \xF4\xE0\xE9\xEB '\xE4\xE0.mp3' \xE1\xFB\xEB \xE4\xEE\xE1\xE0\xE2\xEB\xE5\xED \xF2\xE5\xE3 ID3 v1.1.\n"
+            "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC \xEF\xE5\xF0\xE5\xE8\xEC\xE5\xED\xEE\xE2\xE0\xF2\xFC "
+            "\xF4\xE0\xE9\xEB 'b.mp3' \xE2 '?.mp3'.\n");
+  EXPECT_EQ(Read("\xE4\xE0.mp3"), kAudio + Tag("\xC4\xE0", "", "", "", "", 0, 255));  // the name and title in CP1251
+  EXPECT_EQ(Read("b.mp3"), kAudio);
+  EXPECT_FALSE(Exists("?.mp3"));
 }
 
 TEST_F(JobRun, EachClassInItsColourOnATerminal) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/posix/posix_platform.h"
-#include "support/run_program.h"
+#include "support/locale.h"
 
 namespace velkor {
 namespace {
@@ -74,22 +74,13 @@ TEST_F(AnsiTextTest, OutputGetsPosixLineEnds) {
   EXPECT_EQ(ToAnsiWithPosixLineEnds(u"Да\r\n"), "\xC4\xE0\n");
 }
 
-// Makes the locale available; CI runs as root on a machine where it may not exist yet.
-bool UseLocale(const char* name, const char* source, const char* charmap) {
-  if (std::setlocale(LC_ALL, name)) return true;
-  testing::RunOptions options;
-  options.env = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"};
-  testing::RunProgram("/usr/bin/localedef", {"-i", source, "-f", charmap, name}, options);
-  return std::setlocale(LC_ALL, name) != nullptr;
-}
-
 TEST_F(AnsiTextTest, LocaleCharsetDecidesTheConversion) {
   PosixPlatform platform;
   std::setlocale(LC_ALL, "C");
   SelectAnsiCharset(platform.CharsetName());
   EXPECT_EQ(AnsiCharsetName(), "UTF-8");
 
-  ASSERT_TRUE(UseLocale("ru_RU.CP1251", "ru_RU", "CP1251")) << "cannot make the locale ru_RU.CP1251";
+  ASSERT_TRUE(testing::UseLocale("ru_RU.CP1251", "ru_RU", "CP1251")) << "cannot make the locale ru_RU.CP1251";
   EXPECT_EQ(platform.CharsetName(), "CP1251");
   SelectAnsiCharset(platform.CharsetName());
   EXPECT_EQ(AnsiCharsetName(), "CP1251");
