@@ -49,17 +49,17 @@ std::u16string Render(const FormatArg& arg, const Conversion& c) {
   return out;
 }
 
-// Reads a conversion such as "08X" or "s" from `spec`; false when it is not one.
-bool ParseConversion(std::u16string_view spec, Conversion* c) {
+// Reads a conversion such as "08X" or "s" from `text`; false when it is not one.
+bool ParseConversion(std::u16string_view text, Conversion* c) {
   size_t i = 0;
-  for (; i < spec.size() && (spec[i] == u'-' || spec[i] == u'0'); ++i) {
-    if (spec[i] == u'-') c->left_justify = true;
+  for (; i < text.size() && (text[i] == u'-' || text[i] == u'0'); ++i) {
+    if (text[i] == u'-') c->left_justify = true;
     else c->zero_pad = true;
   }
-  for (; i < spec.size() && spec[i] >= u'0' && spec[i] <= u'9' && c->width < 1000; ++i)
-    c->width = c->width * 10 + (spec[i] - u'0');
-  if (i + 1 != spec.size()) return false;
-  c->type = spec[i];
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9' && c->width < 1000; ++i)
+    c->width = c->width * 10 + (text[i] - u'0');
+  if (i + 1 != text.size()) return false;
+  c->type = text[i];
   return std::u16string_view(u"sdiuxX").find(c->type) != std::u16string_view::npos;
 }
 
