@@ -10,9 +10,10 @@
 
 namespace {
 
-bool Fail(const std::string& what) {
+// Reports why the tables cannot be written; the exit code for main.
+int Fail(const std::string& what) {
   std::fprintf(stderr, "rc_strings: %s\n", what.c_str());
-  return false;
+  return 1;
 }
 
 std::string ReadFile(const char* path) {
@@ -96,7 +97,7 @@ std::string CppLiteral(const std::u32string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) return Fail("usage: rc_strings resource.h script.rc output.cc") ? 0 : 2;
+  if (argc != 4) return Fail("usage: rc_strings resource.h script.rc output.cc");
 
   std::map<std::string, int> ids;
   int last_id = 0;
@@ -131,12 +132,12 @@ int main(int argc, char** argv) {
       size_t space = line.find_first_of(" \t");
       size_t open = line.find('"');
       if (space == std::string::npos || open == std::string::npos || line.back() != '"' || open == line.size() - 1)
-        return Fail(where + ": expected NAME \"text\"") ? 0 : 1;
+        return Fail(where + ": expected NAME \"text\"");
       std::string name = line.substr(0, space);
-      if (!ids.count(name)) return Fail(where + ": unknown ID " + name) ? 0 : 1;
+      if (!ids.count(name)) return Fail(where + ": unknown ID " + name);
       std::u32string text;
       if (!DecodeLiteral(line.substr(open + 1, line.size() - open - 2), &text))
-        return Fail(where + ": bad string literal") ? 0 : 1;
+        return Fail(where + ": bad string literal");
       tables[language][static_cast<size_t>(ids[name])] = text;
     }
   }
@@ -146,11 +147,11 @@ int main(int argc, char** argv) {
       << "#include \"message_table.h\"\n\nnamespace velkor {\n";
   for (const char* lang : {"English", "Russian"}) {
     auto& table = tables[lang];
-    if (table.empty()) return Fail(std::string("no string table for ") + lang) ? 0 : 1;
+    if (table.empty()) return Fail(std::string("no string table for ") + lang);
     out << "\nconst char16_t* const k" << lang << "Messages[kLastMessageId + 1] = {\n    nullptr,\n";
     for (int id = 1; id <= last_id; ++id) {
       if (table[static_cast<size_t>(id)].empty())
-        return Fail(std::string(lang) + " table lacks ID " + std::to_string(id)) ? 0 : 1;
+        return Fail(std::string(lang) + " table lacks ID " + std::to_string(id));
       out << "    " << CppLiteral(table[static_cast<size_t>(id)]) << ",\n";
     }
     out << "};\n";
@@ -159,5 +160,5 @@ int main(int argc, char** argv) {
 
   std::ofstream file(argv[3], std::ios::binary);
   file << out.str();
-  return file ? 0 : Fail(std::string("cannot write ") + argv[3]) ? 0 : 1;
+  return file ? 0 : Fail(std::string("cannot write ") + argv[3]);
 }
