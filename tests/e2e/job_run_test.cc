@@ -183,7 +183,7 @@ TEST_F(JobRun, RussianReportOfAFullRun) {
 // In a single-byte charset the report and the tags are in that charset, and a path it
 // cannot spell is refused instead of being guessed at.
 TEST_F(JobRun, ASingleByteCharsetForReportTagsAndPaths) {
-  ASSERT_TRUE(UseLocale("ru_RU.CP1251", "ru_RU", "CP1251")) << "cannot make the locale ru_RU.CP1251";
+  ASSERT_TRUE(UseLocale("ru_RU.CP1251")) << "ru_RU.CP1251: " << LocaleHint();
   std::setlocale(LC_ALL, "C");
   Audio("a.mp3");
   Audio("b.mp3");

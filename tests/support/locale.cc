@@ -2,16 +2,14 @@
 
 #include <clocale>
 
-#include "support/run_program.h"
-
 namespace velkor::testing {
 
-bool UseLocale(const char* name, const char* source, const char* charmap) {
-  if (std::setlocale(LC_ALL, name)) return true;
-  RunOptions options;
-  options.env = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"};
-  RunProgram("/usr/bin/localedef", {"-i", source, "-f", charmap, name}, options);
-  return std::setlocale(LC_ALL, name) != nullptr;
+bool UseLocale(const char* name) { return std::setlocale(LC_ALL, name) != nullptr; }
+
+const char* LocaleHint() {
+  return "locale missing: run the tests through ctest, whose fixture `locales` makes it in "
+         "<build>/locales and sets LOCPATH; by hand: "
+         "localedef -i ru_RU -f CP1251 <dir>/ru_RU.CP1251 and LOCPATH=<dir>:/usr/lib/locale";
 }
 
 }  // namespace velkor::testing

@@ -4,10 +4,14 @@
 
 namespace velkor::testing {
 
-// Makes the locale `name` (built from `source` with `charmap`) available, generating it
-// when it is missing (CI runs as root), and switches this process to it. False when it
-// cannot be had.
-bool UseLocale(const char* name, const char* source, const char* charmap);
+// Switches this process to the locale `name`. The test run makes the locales it needs in
+// the build folder before any test starts (the CTest fixture `locales`) and points LOCPATH
+// there; nothing is generated from inside a test, because glibc does not look for locales
+// again in a process whose first look-up failed.
+bool UseLocale(const char* name);
+
+// How to make `name` by hand, for a test's failure message.
+const char* LocaleHint();
 
 }  // namespace velkor::testing
 

@@ -108,8 +108,8 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& loc
   RunOptions options;
   const char* path = std::getenv("PATH");
   options.env = {"LC_ALL=" + locale, std::string("PATH=") + (path ? path : "/usr/bin:/bin"), "TERM=xterm"};
-  // Sanitizer settings of the test run reach the program too.
-  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+  // The sanitizer settings and the test run's own locale folder reach the program too.
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LOCPATH"}) {
     if (const char* value = std::getenv(name)) options.env.push_back(std::string(name) + "=" + value);
   }
   options.env.insert(options.env.end(), extra_env.begin(), extra_env.end());

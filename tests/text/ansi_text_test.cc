@@ -80,7 +80,7 @@ TEST_F(AnsiTextTest, LocaleCharsetDecidesTheConversion) {
   SelectAnsiCharset(platform.CharsetName());
   EXPECT_EQ(AnsiCharsetName(), "UTF-8");
 
-  ASSERT_TRUE(testing::UseLocale("ru_RU.CP1251", "ru_RU", "CP1251")) << "cannot make the locale ru_RU.CP1251";
+  ASSERT_TRUE(testing::UseLocale("ru_RU.CP1251")) << "ru_RU.CP1251: " << testing::LocaleHint();
   EXPECT_EQ(platform.CharsetName(), "CP1251");
   SelectAnsiCharset(platform.CharsetName());
   EXPECT_EQ(AnsiCharsetName(), "CP1251");
