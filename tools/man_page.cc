@@ -2,11 +2,10 @@
 // page script's genresList, so that the names exist once in the source tree.
 // Usage: man_page velkor.1.in id3genres.js version velkor.1
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
 #include "genre_script.h"
 
 namespace {
@@ -17,14 +16,6 @@ constexpr char kGenresLine[] = "@GENRES@\n";
 int Fail(const std::string& what) {
   std::fprintf(stderr, "man_page: %s\n", what.c_str());
   return 1;
-}
-
-bool ReadFile(const char* path, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  *bytes = s.str();
-  return in.is_open() && !in.bad();
 }
 
 // One line per genre in no-fill mode: the number right-aligned, then the name. A line
@@ -44,8 +35,8 @@ int main(int argc, char** argv) {
   if (argc != 5) return Fail("usage: man_page velkor.1.in id3genres.js version velkor.1");
   std::string page, script, error;
   std::vector<std::string> names;
-  if (!ReadFile(argv[1], &page)) return Fail(std::string("cannot read ") + argv[1]);
-  if (!ReadFile(argv[2], &script)) return Fail(std::string("cannot read ") + argv[2]);
+  if (!velkor::ReadFileBytes(argv[1], &page)) return Fail(std::string("cannot read ") + argv[1]);
+  if (!velkor::ReadFileBytes(argv[2], &script)) return Fail(std::string("cannot read ") + argv[2]);
   if (!velkor::ParseGenresList(script, &names, &error)) return Fail(std::string(argv[2]) + ": " + error);
 
   size_t version = page.find(kVersionMark);
@@ -55,9 +46,6 @@ int main(int argc, char** argv) {
   page.replace(genres, sizeof kGenresLine - 1, GenreLines(names));
   page.replace(version, sizeof kVersionMark - 1, argv[3]);
 
-  std::ofstream out(argv[4], std::ios::binary | std::ios::trunc);
-  out << page;
-  out.close();
-  if (!out) return Fail(std::string("cannot write ") + argv[4]);
+  if (!velkor::WriteFileBytes(argv[4], page)) return Fail(std::string("cannot write ") + argv[4]);
   return 0;
 }
