@@ -3,10 +3,9 @@
 //        genre_tables --check script.js     fails when the script's tables are not current
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "file_bytes.h"
 #include "genre_script.h"
 
 namespace {
@@ -14,14 +13,6 @@ namespace {
 int Fail(const std::string& what) {
   std::fprintf(stderr, "genre_tables: %s\n", what.c_str());
   return 1;
-}
-
-bool ReadFile(const char* path, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  *bytes = s.str();
-  return !in.bad() && in.is_open();
 }
 
 // The first line, counted from 1, where the two texts differ.
@@ -40,7 +31,7 @@ int main(int argc, char** argv) {
   if (argc != 3) return Fail("usage: genre_tables script.js output.js | genre_tables --check script.js");
   const char* input = check ? argv[2] : argv[1];
   std::string script, result, error;
-  if (!ReadFile(input, &script)) return Fail(std::string("cannot read ") + input);
+  if (!velkor::ReadFileBytes(input, &script)) return Fail(std::string("cannot read ") + input);
   if (!velkor::RegenerateGenreTables(script, &result, &error)) return Fail(std::string(input) + ": " + error);
   if (check) {
     if (result == script) return 0;
@@ -48,9 +39,6 @@ int main(int argc, char** argv) {
                 ": the genre tables differ from those derived from genresList; "
                 "rebuild them with the target update_genre_tables");
   }
-  std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-  out << result;
-  out.close();
-  if (!out) return Fail(std::string("cannot write ") + argv[2]);
+  if (!velkor::WriteFileBytes(argv[2], result)) return Fail(std::string("cannot write ") + argv[2]);
   return 0;
 }

@@ -32,7 +32,8 @@ void ProcessOneJobFile(RunContext& run, const std::string& job_file) {
     SystemError error = run.platform.PathStatus(job_file);
     if (error != 0) {
       run.reporter.Report(
-          FormatText(IDS_FILE_NOT_FOUND, {FromAnsi(job_file), FromAnsi(run.platform.ErrorText(error))}),
+          FormatText(IDS_FILE_NOT_FOUND, {run.reporter.Value(FromAnsi(job_file)),
+                                          run.reporter.Value(FromAnsi(run.platform.ErrorText(error)))}),
           ReportClass::Error);
       return;
     }

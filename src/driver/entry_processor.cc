@@ -35,19 +35,20 @@ void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, c
   TagFile file;
   ProbeResult probe = ToNativePath(target, &native_target) ? TagProbe(run.platform, native_target, &tag, &file)
                                                            : ProbeResult::OpenFailed;
+  const std::u16string shown_target = run.reporter.Value(target);
   switch (probe) {
     case ProbeResult::OpenFailed:
-      run.reporter.Report(FormatText(IDS_OPEN_FAILED, {target}), ReportClass::Error);
+      run.reporter.Report(FormatText(IDS_OPEN_FAILED, {shown_target}), ReportClass::Error);
       return;
     case ProbeResult::HasTag:
-      run.reporter.Report(FormatText(IDS_HAS_TAG, {target}), ReportClass::Warning);
+      run.reporter.Report(FormatText(IDS_HAS_TAG, {shown_target}), ReportClass::Warning);
       return;
     case ProbeResult::NoTag:
       TagBuilder(entry, album, &tag);
       if (AppendTag(file, tag)) {
-        run.reporter.Report(FormatText(IDS_TAG_ADDED, {target}), ReportClass::Normal);
+        run.reporter.Report(FormatText(IDS_TAG_ADDED, {shown_target}), ReportClass::Normal);
       } else {
-        run.reporter.Report(FormatText(IDS_TAG_WRITE_FAILED, {target}), ReportClass::Error);
+        run.reporter.Report(FormatText(IDS_TAG_WRITE_FAILED, {shown_target}), ReportClass::Error);
       }
       return;
   }
@@ -64,12 +65,14 @@ void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults&
     return;
   }
   if (!entry.newName.empty()) {
-    if (!Rename(run.platform, entry.oldName, entry.newName)) {
+    const bool renamed = Rename(run.platform, entry.oldName, entry.newName);
+    const std::u16string shown_old = run.reporter.Value(entry.oldName), shown_new = run.reporter.Value(entry.newName);
+    if (!renamed) {
       // The old name is gone or the new one is taken: tagging either could hit the wrong file.
-      run.reporter.Report(FormatText(IDS_RENAME_FAILED, {entry.oldName, entry.newName}), ReportClass::Error);
+      run.reporter.Report(FormatText(IDS_RENAME_FAILED, {shown_old, shown_new}), ReportClass::Error);
       return;
     }
-    run.reporter.Report(FormatText(IDS_RENAMED, {entry.oldName, entry.newName}), ReportClass::Normal);
+    run.reporter.Report(FormatText(IDS_RENAMED, {shown_old, shown_new}), ReportClass::Normal);
   }
   if (has_tag_information) Tag(run, entry, album, entry.newName.empty() ? entry.oldName : entry.newName);
 }
@@ -77,15 +80,16 @@ void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults&
 }  // namespace
 
 void ProcessJobFile(RunContext& run, const std::string& job_file) {
-  const std::u16string job_name = FromAnsi(job_file);
+  const std::u16string shown_job_name = run.reporter.Value(FromAnsi(job_file));
   ParseError error;
   if (!run.reader.LoadJobFile(job_file, &error)) {
     run.reporter.Report(
-        FormatNumbered(IDS_XML_PARSE_ERROR, {job_name, error.code, error.line, error.position, error.reason}),
+        FormatNumbered(IDS_XML_PARSE_ERROR,
+                       {shown_job_name, error.code, error.line, error.position, run.reporter.Value(error.reason)}),
         ReportClass::Error);
     return;
   }
-  run.reporter.Report(FormatText(IDS_PROCESSING_FILE, {job_name}), ReportClass::Header);
+  run.reporter.Report(FormatText(IDS_PROCESSING_FILE, {shown_job_name}), ReportClass::Header);
 
   AlbumDefaults album;
   run.reader.ReadAlbumDefaults(&album);

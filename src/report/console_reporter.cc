@@ -3,6 +3,7 @@
 #include <string>
 
 #include "report/line_wrap.h"
+#include "report/visible_text.h"
 #include "text/ansi_text.h"
 
 namespace velkor {
@@ -31,6 +32,10 @@ void ConsoleReporter::Report(std::u16string_view text, ReportClass report_class)
   } else {
     ReportRedirected(text);
   }
+}
+
+std::u16string ConsoleReporter::Value(std::u16string_view value) const {
+  return console_mode() ? MaskControlCharacters(value) : std::u16string(value);
 }
 
 void ConsoleReporter::ReportToTerminal(std::u16string_view text, ReportClass report_class) {

@@ -3,6 +3,7 @@
 #ifndef VELKOR_REPORT_CONSOLE_REPORTER_H_
 #define VELKOR_REPORT_CONSOLE_REPORTER_H_
 
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -21,6 +22,10 @@ class ConsoleReporter {
   void Report(std::u16string_view text, ReportClass report_class);
 
   bool console_mode() const { return width_ > 0; }
+
+  // An inserted value (a path, a name, a reason text) as this output shows it: on a
+  // terminal its control characters are masked, redirected output keeps every byte.
+  std::u16string Value(std::u16string_view value) const;
 
  private:
   void ReportToTerminal(std::u16string_view text, ReportClass report_class);

@@ -8,6 +8,7 @@ namespace {
 constexpr size_t kNone = std::u16string_view::npos;
 
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // The break space for a line of at least `limit` units: the unit at `limit` when it is a
 // space (when the line is exactly `limit` long that unit is its end, which is no space),
@@ -48,7 +49,12 @@ std::vector<std::u16string_view> WrapLines(const std::vector<std::u16string_view
       }
       if (rest.size() == limit) break;  // fits, and there is nothing to break at
       size_t cut = limit;
-      if (cut >= 2 && IsHighSurrogate(rest[cut - 1])) --cut;
+      if (IsHighSurrogate(rest[cut - 1]) && IsLowSurrogate(rest[cut])) {
+        // Never cut a pair in two: end the line before it, or, when the limit is a single
+        // unit, give the pair a line of its own.
+        if (cut == 1 && rest.size() == 2) break;
+        cut = cut == 1 ? 2 : cut - 1;
+      }
       wrapped.push_back(rest.substr(0, cut));
       rest.remove_prefix(cut);
     }

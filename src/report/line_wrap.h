@@ -14,7 +14,8 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view text);
 
 // Wraps every line to at most `width` - 1 units (at least 1), breaking at spaces.
 // A break consumes the one space it happens at; all other spaces stay.
-// A line with no space to break at is cut at the limit (never inside a surrogate pair).
+// A line with no space to break at is cut at the limit, never inside a surrogate pair: a
+// pair that does not fit a one-unit limit gets a line of its own.
 std::vector<std::u16string_view> WrapLines(const std::vector<std::u16string_view>& lines, int width);
 
 }  // namespace velkor
