@@ -18,6 +18,16 @@ constexpr const char* kClassColours[] = {
 };
 constexpr const char* kResetAttributes = "\x1b[0m";
 
+// A control character in a name would steer the terminal: it shows as '?', as ls does.
+// The messages' own texts hold none but TAB.
+std::u16string Visible(std::u16string_view line) {
+  std::u16string shown(line);
+  for (char16_t& c : shown) {
+    if ((c < 0x20 && c != u'\t') || (c >= 0x7F && c <= 0x9F)) c = u'?';
+  }
+  return shown;
+}
+
 }  // namespace
 
 void ConsoleReporter::InitReporter() {
@@ -40,7 +50,7 @@ void ConsoleReporter::ReportToTerminal(std::u16string_view text, ReportClass rep
     // The colour is reset before the line end, so the terminal's own attributes are
     // back in force after every line.
     if (colour_) out += colour;
-    out += ToAnsi(line);
+    out += ToAnsi(Visible(line));
     if (colour_) out += kResetAttributes;
     out += '\n';
   }
