@@ -105,8 +105,6 @@ class Page(unittest.TestCase):
         names = [row[1] for row in by_name["rows"]]
         keys = [name.replace("-", "").lower() for name in names]
         self.assertEqual(keys, sorted(keys))
-        self.assertLess(names.index("Eurodance"), names.index("Euro-House"))
-        self.assertEqual(names[names.index("Jazz"):][:3], ["Jazz", "Jazz+Funk", "JPop"])
         self.assertIn("<td>Rock &amp; Roll</td>", by_name["html"])
         self.assertEqual([r[:2] for r in self.walk(RUSSIAN)[0]["rows"]], [r[:2] for r in by_name["rows"]])
 
