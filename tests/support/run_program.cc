@@ -3,119 +3,77 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 namespace velkor::testing {
-namespace {
-
-[[noreturn]] void ExecChild(const std::string& program, const std::vector<std::string>& args,
-                            const RunOptions& options) {
-  if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (const std::string& entry : options.env) envp.push_back(const_cast<char*>(entry.c_str()));
-  envp.push_back(nullptr);
-  execve(program.c_str(), argv.data(), envp.data());
-  _exit(127);
-}
-
-// Reads both descriptors until each reaches its end (EIO on a pty master counts as end).
-void Drain(int out_fd, int err_fd, RunResult* result) {
-  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
-  std::string* sinks[2] = {&result->out, &result->err};
-  int open_count = 2;
-  char buffer[4096];
-  while (open_count > 0) {
-    if (poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        sinks[i]->append(buffer, static_cast<size_t>(n));
-      } else if (n == 0 || errno != EINTR) {
-        fds[i].fd = -1;
-        --open_count;
-      }
-    }
-  }
-}
-
-int WaitFor(pid_t pid) {
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-}  // namespace
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const RunOptions& options) {
-  RunResult result;
-  int err_pipe[2];
-  if (pipe2(err_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-
-  if (options.terminal_width > 0) {
-    winsize size{};
-    size.ws_col = static_cast<unsigned short>(options.terminal_width);
-    size.ws_row = 50;
-    int master = -1;
-    pid_t pid = forkpty(&master, nullptr, nullptr, &size);
-    if (pid < 0) throw std::runtime_error("forkpty failed");
-    if (pid == 0) {
-      dup2(err_pipe[1], STDERR_FILENO);
-      ExecChild(program, args, options);
-    }
-    close(err_pipe[1]);
-    Drain(master, err_pipe[0], &result);
-    close(master);
-    close(err_pipe[0]);
-    result.exit_code = WaitFor(pid);
-    return result;
-  }
-
-  int out_pipe[2];
-  if (pipe2(out_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  pid_t pid = fork();
+  int out_pipe[2], err_pipe[2];
+  if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  if (options.output_closed) close(out_pipe[0]);  // before the start: every write finds no reader
+  int fds[2] = {options.output_closed ? -1 : out_pipe[0], err_pipe[0]};
+  winsize size{50, static_cast<unsigned short>(options.terminal_width), 0, 0};
+  if (options.terminal_width > 0 && fds[0] >= 0) close(fds[0]);
+  pid_t pid = options.terminal_width > 0 ? forkpty(&fds[0], nullptr, nullptr, &size) : fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    int null_fd = open("/dev/null", O_RDONLY);
-    dup2(null_fd, STDIN_FILENO);
-    dup2(out_pipe[1], STDOUT_FILENO);
+    if (options.terminal_width == 0) dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
+    if (options.terminal_width == 0) dup2(out_pipe[1], STDOUT_FILENO);
     dup2(err_pipe[1], STDERR_FILENO);
-    ExecChild(program, args, options);
+    if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
+    rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
+    if (options.file_size_limit > 0) setrlimit(RLIMIT_FSIZE, &limit);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())}, envp;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& entry : options.env) envp.push_back(const_cast<char*>(entry.c_str()));
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    execvpe(program.c_str(), argv.data(), envp.data());
+    _exit(127);
   }
   close(out_pipe[1]);
   close(err_pipe[1]);
-  Drain(out_pipe[0], err_pipe[0], &result);
-  close(out_pipe[0]);
-  close(err_pipe[0]);
-  result.exit_code = WaitFor(pid);
+  // Both outputs are read until each ends (EIO on a pty master counts as the end).
+  RunResult result;
+  pollfd polled[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
+  std::string* sinks[2] = {&result.out, &result.err};
+  char buffer[4096];
+  while ((polled[0].fd >= 0 || polled[1].fd >= 0) && (poll(polled, 2, -1) >= 0 || errno == EINTR)) {
+    for (int i = 0; i < 2; ++i) {
+      if (polled[i].fd < 0 || !(polled[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      ssize_t n = read(polled[i].fd, buffer, sizeof buffer);
+      if (n > 0) sinks[i]->append(buffer, static_cast<size_t>(n));
+      else if (n == 0 || errno != EINTR) close(polled[i].fd), polled[i].fd = -1;
+    }
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
 
-RunResult RunVelkor(const std::vector<std::string>& args, const std::string& locale, int terminal_width,
-                    const std::string& cwd, const std::vector<std::string>& extra_env) {
-  RunOptions options;
+RunResult RunVelkor(const std::vector<std::string>& args, const std::string& locale, RunOptions options) {
   const char* path = std::getenv("PATH");
-  options.env = {"LC_ALL=" + locale, std::string("PATH=") + (path ? path : "/usr/bin:/bin"), "TERM=xterm"};
-  // The sanitizer settings and the test run's own locale folder reach the program too.
-  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LOCPATH"}) {
+  options.env.insert(options.env.begin(), {"LC_ALL=" + locale, std::string("PATH=") + (path ? path : "/usr/bin:/bin"),
+                                           "TERM=xterm"});
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LOCPATH", "HOME", "WINEPREFIX", "WINEDEBUG"}) {
     if (const char* value = std::getenv(name)) options.env.push_back(std::string(name) + "=" + value);
   }
-  options.env.insert(options.env.end(), extra_env.begin(), extra_env.end());
-  options.cwd = cwd;
-  options.terminal_width = terminal_width;
-  return RunProgram(VELKOR_BINARY, args, options);
+  const char* program = std::getenv("VELKOR_E2E_PROGRAM");
+  std::istringstream runner(std::getenv("VELKOR_E2E_RUNNER") ? std::getenv("VELKOR_E2E_RUNNER") : "");
+  std::vector<std::string> command{std::istream_iterator<std::string>(runner), {}};
+  command.push_back(program && *program ? program : VELKOR_BINARY);
+  command.insert(command.end(), args.begin(), args.end());
+  return RunProgram(command[0], std::vector<std::string>(command.begin() + 1, command.end()), options);
 }
 
 }  // namespace velkor::testing

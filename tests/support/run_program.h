@@ -12,6 +12,8 @@ struct RunOptions {
   std::vector<std::string> env;  // the whole environment, "NAME=value"
   std::string cwd;               // empty: the test's own
   int terminal_width = 0;        // above 0: standard output is a terminal this wide
+  bool output_closed = false;    // standard output is a pipe nobody reads any more
+  long file_size_limit = 0;      // above 0: the largest file (bytes) the program may write
 };
 
 struct RunResult {
@@ -20,13 +22,14 @@ struct RunResult {
   std::string err;
 };
 
+// `program` is looked up in PATH when it has no slash; `args` follow it.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const RunOptions& options);
 
-// Runs the built velkor with LC_ALL=`locale` and nothing else of the caller's environment
-// but PATH, plus `extra_env`.
+// Runs velkor with LC_ALL=`locale`, PATH and TERM, the sanitizer, LOCPATH and Wine settings
+// of the caller, and `options.env`. The program is the built one unless VELKOR_E2E_PROGRAM
+// names another; VELKOR_E2E_RUNNER, when set, is a command that runs it (e.g. "wine").
 RunResult RunVelkor(const std::vector<std::string>& args, const std::string& locale = "C.UTF-8",
-                    int terminal_width = 0, const std::string& cwd = "",
-                    const std::vector<std::string>& extra_env = {});
+                    RunOptions options = {});
 
 }  // namespace velkor::testing
 

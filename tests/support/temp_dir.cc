@@ -7,21 +7,14 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <vector>
 
 namespace velkor::testing {
 
 TempDir::TempDir(const std::string& parent) {
-  std::string base = parent;
-  if (base.empty()) {
-    const char* tmp = std::getenv("TMPDIR");
-    base = tmp && *tmp ? tmp : "/tmp";
-  }
-  std::string pattern = base + "/velkor-test-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed under " + base);
-  path_ = buffer.data();
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = (!parent.empty() ? parent : tmp && *tmp ? tmp : "/tmp") + std::string("/velkor-test-XXXXXX");
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed: " + pattern);
+  path_ = pattern;
 }
 
 TempDir::~TempDir() {
@@ -36,8 +29,7 @@ TempDir::~TempDir() {
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  if (!out) throw std::runtime_error("cannot write " + path);
+  if (!(out << bytes)) throw std::runtime_error("cannot write " + path);
 }
 
 std::string ReadFile(const std::string& path) {

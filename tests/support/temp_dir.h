@@ -9,12 +9,10 @@ namespace velkor::testing {
 
 class TempDir {
  public:
-  // Under $TMPDIR (or /tmp), or under `parent` when given.
-  explicit TempDir(const std::string& parent = "");
+  explicit TempDir(const std::string& parent = "");  // under $TMPDIR (or /tmp) unless given
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
-
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 

@@ -1,0 +1,181 @@
+// Runs every row of rows.txt (its syntax is described at its top) against velkor, each in
+// a temp folder of its own. Expected texts are UTF-8 with LF line ends; they are turned
+// here into what the target shows: the locale's charset, and CR LF on a terminal. Another
+// build runs the same rows through VELKOR_E2E_PROGRAM and VELKOR_E2E_RUNNER (RunVelkor).
+#include <iconv.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace velkor::testing {
+namespace {
+
+struct Row {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> lines;  // keyword, rest of the line
+};
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }  // names the row in CTest
+
+std::vector<Row> ReadRows() {
+  std::vector<Row> rows;
+  std::ifstream in(VELKOR_E2E_ROWS);
+  for (std::string line; std::getline(in, line);) {
+    size_t space = std::min(line.find(' '), line.size());
+    if (line.rfind("row ", 0) == 0) rows.push_back({line.substr(4), {}});
+    else if (!line.empty() && line[0] != '#') rows.back().lines.emplace_back(line.substr(0, space), line.substr(space + (space < line.size())));
+  }
+  return rows;
+}
+
+std::string Convert(const std::string& utf8, const std::string& charset) {
+  if (charset == "UTF-8" || utf8.empty()) return utf8;
+  iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
+  std::string out(utf8.size() * 4, '\0');
+  char *in = const_cast<char*>(utf8.data()), *to = out.data();
+  size_t in_left = utf8.size(), out_left = out.size();
+  bool ok = cd != reinterpret_cast<iconv_t>(-1) && iconv(cd, &in, &in_left, &to, &out_left) == 0;
+  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  if (!ok) throw std::runtime_error("'" + utf8 + "' has no exact form in " + charset);
+  return out.substr(0, out.size() - out_left);
+}
+
+std::string Field(const std::string& text, size_t size) { return (text + std::string(size, '\0')).substr(0, size); }
+
+// The bytes of a value (see rows.txt): text converted to `charset`, escapes and macros.
+std::string Bytes(const std::string& value, const std::string& charset) {
+  std::string out, text;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\' && i + 1 < value.size() && value[i + 1] == 'x') {
+      out += Convert(text, charset) + static_cast<char>(std::stoi(value.substr(i + 2, 2), nullptr, 16));
+      text.clear();
+      i += 3;
+    } else if (value[i] == '\\' && i + 1 < value.size()) {
+      char e = value[++i];
+      text += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e == 'e' ? '\x1b' : e == 'a' ? '\a' : e;
+    } else if (value[i] == '{' && value.compare(i, 3, "{*}") != 0) {
+      size_t end = i;
+      for (int depth = 0; end < value.size() && (depth += value[end] == '{' ? 1 : value[end] == '}' ? -1 : 0) > 0;) {
+        ++end;
+      }
+      std::string macro = value.substr(i + 1, end - i - 1);
+      i = end;
+      out += Convert(text, charset);
+      text.clear();
+      if (macro.rfind("tag ", 0) != 0) {
+        for (size_t n = std::stoul(macro); n > 0; --n) out += Bytes(macro.substr(macro.find('*') + 1), charset);
+        continue;
+      }
+      std::vector<std::string> f;
+      std::stringstream fields(macro.substr(4));
+      for (std::string field; std::getline(fields, field, '|');) f.push_back(Bytes(field, charset));
+      f.resize(7);
+      out += "TAG" + Field(f[0], 30) + Field(f[1], 30) + Field(f[2], 30) + Field(f[3], 4) + Field(f[4], 28) + '\0' +
+             static_cast<char>(std::stoi(f[5])) + static_cast<char>(std::stoi(f[6]));
+    } else {
+      text += value[i];
+    }
+  }
+  return out + Convert(text, charset);
+}
+
+// The first word of `rest` (a backslash keeps a space in it), cut off `rest`.
+std::string Word(std::string* rest) {
+  size_t end = 0;
+  while (end < rest->size() && (*rest)[end] != ' ') end += (*rest)[end] == '\\' ? 2 : 1;
+  std::string word = rest->substr(0, end);
+  rest->erase(0, std::min(end + 1, rest->size()));
+  return word;
+}
+
+// Whether `actual` is `expected` with each {*} standing for one or more bytes other than LF.
+bool Matches(const std::string& actual, const std::string& expected) {
+  size_t star = expected.find("{*}");
+  if (star == std::string::npos) return actual == expected;
+  if (actual.compare(0, star, expected, 0, star) != 0) return false;
+  for (size_t end = star + 1; end <= actual.size() && actual[end - 1] != '\n'; ++end) {
+    if (Matches(actual.substr(end), expected.substr(star + 3))) return true;
+  }
+  return false;
+}
+
+// Every file and folder under `dir` by name, folders as "/".
+std::map<std::string, std::string> Files(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    files[entry.path().lexically_relative(dir)] = entry.is_directory() ? "/" : ReadFile(entry.path());
+  }
+  return files;
+}
+
+class Rows : public ::testing::TestWithParam<Row> {};
+
+TEST_P(Rows, Run) {
+  TempDir dir;
+  RunOptions options;
+  options.cwd = dir.path();
+  std::string locale = "C.UTF-8", out;
+  for (const auto& [keyword, rest] : GetParam().lines) {
+    if (keyword == "locale") locale = rest;
+    if (keyword == "width") options.terminal_width = std::stoi(rest);
+  }
+  const std::string charset = locale.substr(locale.find('.') + 1);
+  std::vector<std::vector<std::string>> runs;
+  std::map<std::string, std::string> before, after;
+  int exit_code = 0;
+  for (auto [keyword, rest] : GetParam().lines) {
+    // \c at the end of an expected line leaves its line end out.
+    bool open = rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\\c") == 0;
+    if (keyword == "out") {
+      out += Bytes(rest.substr(0, rest.size() - (open ? 2 : 0)), charset) + (open ? "" : "\n");
+      continue;
+    }
+    // Names are in the locale's charset on disk (under Wine they would be UTF-8).
+    std::string name = Bytes(Word(&rest), charset);
+    if (keyword == "env") options.env.push_back(name);
+    if (keyword == "limit") options.file_size_limit = std::stol(name);
+    options.output_closed |= keyword == "closed";
+    if (keyword == "exit") exit_code = std::stoi(name);
+    for (; keyword == "audio" && !name.empty(); name = Bytes(Word(&rest), charset)) before[name] = std::string(200, 'a');
+    if (keyword == "file") before[name] = Bytes(rest, charset);
+    if (keyword == "job") before[name] += Bytes(rest, "UTF-8") + "\n";
+    if (keyword == "dir") before[name] = "/";
+    if (keyword == "after") after[name] = Bytes(rest, charset);
+    if (keyword == "run") runs.emplace_back();
+    for (; keyword == "run" && !(name.empty() && rest.empty()); name = Bytes(Word(&rest), charset)) {
+      runs.back().push_back(name);
+    }
+  }
+  for (size_t at = 0; options.terminal_width > 0 && (at = out.find('\n', at)) != std::string::npos; at += 2) {
+    out.insert(at, "\r");  // the terminal's line ends
+  }
+  for (const auto& [name, bytes] : before) {
+    if (bytes == "/") mkdir((dir / name).c_str(), 0700);
+    else WriteFile(dir / name, bytes);
+  }
+  std::string actual;
+  for (const std::vector<std::string>& args : runs) {
+    RunResult result = RunVelkor(args, locale, options);
+    EXPECT_EQ(result.exit_code, exit_code);
+    EXPECT_EQ(result.err, "");
+    actual += result.out;
+  }
+  EXPECT_TRUE(Matches(actual, out)) << "expected:\n" << out << "\nactual:\n" << actual;
+  for (const auto& [name, bytes] : after) {
+    if (bytes.empty()) before.erase(name);
+    else before[name] = bytes;
+  }
+  EXPECT_EQ(Files(dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(E2e, Rows, ::testing::ValuesIn(ReadRows()));
+
+}  // namespace
+}  // namespace velkor::testing
