@@ -27,13 +27,14 @@ namespace {
 }
 
 // Reads both descriptors until each reaches its end (EIO on a pty master counts as end).
-void Drain(int out_fd, int err_fd, RunResult* result) {
+void Drain(int out_fd, int err_fd, pid_t pid, const RunOptions& options, RunResult* result) {
   pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
   std::string* sinks[2] = {&result->out, &result->err};
   int open_count = 2;
   char buffer[4096];
   while (open_count > 0) {
-    if (poll(fds, 2, -1) < 0) {
+    if (options.while_running) options.while_running(pid);
+    if (poll(fds, 2, options.while_running ? 5 : -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
@@ -50,11 +51,12 @@ void Drain(int out_fd, int err_fd, RunResult* result) {
   }
 }
 
-int WaitFor(pid_t pid) {
+void WaitFor(pid_t pid, RunResult* result) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result->exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result->signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
 }  // namespace
@@ -73,13 +75,14 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     if (pid < 0) throw std::runtime_error("forkpty failed");
     if (pid == 0) {
       dup2(err_pipe[1], STDERR_FILENO);
+      if (options.in_child) options.in_child();
       ExecChild(program, args, options);
     }
     close(err_pipe[1]);
-    Drain(master, err_pipe[0], &result);
+    Drain(master, err_pipe[0], pid, options, &result);
     close(master);
     close(err_pipe[0]);
-    result.exit_code = WaitFor(pid);
+    WaitFor(pid, &result);
     return result;
   }
 
@@ -92,26 +95,32 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     dup2(null_fd, STDIN_FILENO);
     dup2(out_pipe[1], STDOUT_FILENO);
     dup2(err_pipe[1], STDERR_FILENO);
+    if (options.in_child) options.in_child();
     ExecChild(program, args, options);
   }
   close(out_pipe[1]);
   close(err_pipe[1]);
-  Drain(out_pipe[0], err_pipe[0], &result);
+  Drain(out_pipe[0], err_pipe[0], pid, options, &result);
   close(out_pipe[0]);
   close(err_pipe[0]);
-  result.exit_code = WaitFor(pid);
+  WaitFor(pid, &result);
   return result;
+}
+
+std::vector<std::string> VelkorEnvironment(const std::string& locale) {
+  const char* path = std::getenv("PATH");
+  std::vector<std::string> env = {"LC_ALL=" + locale, std::string("PATH=") + (path ? path : "/usr/bin:/bin"),
+                                  "TERM=xterm"};
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
+  }
+  return env;
 }
 
 RunResult RunVelkor(const std::vector<std::string>& args, const std::string& locale, int terminal_width,
                     const std::string& cwd, const std::vector<std::string>& extra_env) {
   RunOptions options;
-  const char* path = std::getenv("PATH");
-  options.env = {"LC_ALL=" + locale, std::string("PATH=") + (path ? path : "/usr/bin:/bin"), "TERM=xterm"};
-  // Sanitizer settings of the test run reach the program too.
-  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
-    if (const char* value = std::getenv(name)) options.env.push_back(std::string(name) + "=" + value);
-  }
+  options.env = VelkorEnvironment(locale);
   options.env.insert(options.env.end(), extra_env.begin(), extra_env.end());
   options.cwd = cwd;
   options.terminal_width = terminal_width;
