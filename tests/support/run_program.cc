@@ -33,7 +33,7 @@ void Drain(int out_fd, int err_fd, pid_t pid, const RunOptions& options, RunResu
   int open_count = 2;
   char buffer[4096];
   while (open_count > 0) {
-    if (options.while_running) options.while_running(pid);
+    if (options.while_running) options.while_running(pid, result->out);
     if (poll(fds, 2, options.while_running ? 5 : -1) < 0) {
       if (errno == EINTR) continue;
       break;

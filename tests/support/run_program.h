@@ -14,7 +14,8 @@ struct RunOptions {
   std::string cwd;               // empty: the test's own
   int terminal_width = 0;        // above 0: standard output is a terminal this wide
   std::function<void()> in_child;  // runs in the child, its output in place, before the program starts
-  std::function<void(int pid)> while_running;  // called every few milliseconds until the output ends
+  // Called every few milliseconds until the output ends, with standard output so far.
+  std::function<void(int pid, const std::string& out)> while_running;
 };
 
 struct RunResult {
