@@ -13,9 +13,10 @@ SystemError RenameWithoutReplacing(const std::string& from, const std::string& t
 
 // Moves a regular file or a symbolic link to another file system. A file is copied into a
 // partial file beside the target, which gets the source's owner, mode and times and is
-// flushed before it takes the target's name; only then is the source removed. The target
-// name never shows a partial copy. On any failure, and when a stop signal arrives during
-// the copy (EINTR), the partial file is removed and the source stays as it was.
+// flushed with its folder before it takes the target's name; then the source is removed
+// and the target's folder flushed again. The target name never shows a partial copy. On
+// any failure, and when a stop signal arrives during the copy (EINTR), the partial file is
+// removed and the source stays as it was.
 SystemError MoveByCopy(const std::string& from, const std::string& to);
 
 // Moves a file by a hard link and the removal of the old name, for file systems without an

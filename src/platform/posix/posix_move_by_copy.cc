@@ -66,6 +66,11 @@ std::string ParentFolder(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+void SyncFolder(const std::string& folder) {
+  Descriptor folder_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder_fd.get() >= 0) fsync(folder_fd.get());
+}
+
 SystemError CopyRegularFile(const std::string& from, const std::string& to, const struct stat& source_info) {
   Descriptor in(open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY));
   if (in.get() < 0) return errno;
@@ -80,13 +85,11 @@ SystemError CopyRegularFile(const std::string& from, const std::string& to, cons
   if (!error) error = GiveOwnerModeAndTimes(partial.fd(), source_info);
   if (!error && fsync(partial.fd()) != 0) error = errno;
   if (!error) error = partial.Close();
+  // Flushed under its partial name, the copy survives a power cut from here on; flushing
+  // after the rename instead would leave a kill milliseconds to find both names.
+  if (!error) SyncFolder(folder);
   if (!error && StopRequested()) error = EINTR;
-  if (!error) error = partial.LinkTo(to);
-  if (error) return error;
-  // Make the new name itself durable before the old one goes.
-  Descriptor folder_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder_fd.get() >= 0) fsync(folder_fd.get());
-  return 0;
+  return error ? error : partial.LinkTo(to);
 }
 
 SystemError CopySymbolicLink(const std::string& from, const std::string& to, const struct stat& source_info) {
@@ -120,6 +123,7 @@ SystemError MoveByCopy(const std::string& from, const std::string& to) {
     unlink(to.c_str());  // keep the one intact original rather than two names
     return error;
   }
+  SyncFolder(ParentFolder(to));  // the new name itself is durable before the move counts as done
   return 0;
 }
 
