@@ -1,13 +1,13 @@
 // Runs of a 10,000-entry job, renames and tags on tmpfs with a share moving to and from
 // disk, killed with SIGKILL at random moments: afterwards every file is whole, exactly
 // once, under its old or its new name, with at most one complete tag.
-#include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <iostream>
 #include <random>
 
@@ -57,9 +57,9 @@ std::string Problem(const Entry& entry, bool must_be_done) {
 
 int PartialFiles(const std::string& folder) {
   int count = 0;
-  DIR* dir = opendir(folder.c_str());
-  while (dirent* item = readdir(dir)) count += std::string(item->d_name).rfind(kPartialPrefix, 0) == 0;
-  closedir(dir);
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    count += item.path().filename().string().rfind(kPartialPrefix, 0) == 0;
+  }
   return count;
 }
 

@@ -1,7 +1,6 @@
 // SIGINT and SIGTERM at several moments of a run that moves a large file from tmpfs to
 // disk: the file exists once, whole, the target name never holds a partial copy, the
 // terminal gets its title back and the run ends by the signal.
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 
 #include "support/run_program.h"
@@ -22,17 +22,12 @@ constexpr char kPartialPrefix[] = ".velkor-move-";
 
 // The size of the partial copy in `folder`; -1 when there is none.
 off_t PartialSize(const std::string& folder) {
-  off_t size = -1;
-  DIR* dir = opendir(folder.c_str());
-  while (dirent* entry = readdir(dir)) {
-    struct stat info;
-    if (std::string(entry->d_name).rfind(kPartialPrefix, 0) == 0 &&
-        stat((folder + "/" + entry->d_name).c_str(), &info) == 0) {
-      size = info.st_size;
-    }
+  std::error_code gone;  // the program may remove it while we look
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    auto size = item.file_size(gone);
+    if (item.path().filename().string().rfind(kPartialPrefix, 0) == 0 && !gone) return static_cast<off_t>(size);
   }
-  closedir(dir);
-  return size;
+  return -1;
 }
 
 off_t SizeOf(const std::string& path) {

@@ -1,6 +1,5 @@
 // A move across file systems keeps the source's owner and group, and never leaves a
 // set-id file owned by someone else; it runs as root and as an ordinary user.
-#include <dirent.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,6 +10,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <filesystem>
 
 #include "platform/posix/posix_platform.h"
 #include "support/temp_dir.h"
@@ -25,13 +25,8 @@ using testing::WriteFile;
 constexpr uid_t kRoot = 0;
 constexpr uid_t kNobody = 65534;
 
-// The names in a folder, "." and ".." left out.
 int EntryCount(const std::string& folder) {
-  int count = 0;
-  DIR* dir = opendir(folder.c_str());
-  while (dirent* entry = readdir(dir)) count += entry->d_name[0] != '.' || entry->d_name[1] > '.';
-  closedir(dir);
-  return count;
+  return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
 // Moves in a child process running as `mover` (its own group only) under a file-size
