@@ -6,7 +6,7 @@
 
 namespace velkor {
 
-constexpr int kLastMessageId = IDS_TAG_WRITE_FAILED;
+constexpr int kLastMessageId = IDS_OUT_OF_MEMORY;
 
 // Indexed by message ID; entry 0 has no text.
 extern const char16_t* const kEnglishMessages[kLastMessageId + 1];

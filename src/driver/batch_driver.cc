@@ -41,13 +41,12 @@ void ProcessOneJobFile(RunContext& run, const std::string& job_file) {
   } catch (const JobFileFailure& failure) {
     WriteFailure(run.platform, failure.description(), failure.message());
   } catch (const std::bad_alloc&) {
-    WriteFailure(run.platform, u"", u"Out of memory.");
+    WriteFailure(run.platform, u"", LoadText(IDS_OUT_OF_MEMORY));
   }
 }
 
-}  // namespace
-
-int RunBatch(Platform& platform, const std::vector<std::string>& job_files) {
+// Everything but the end by a stop signal, which waits until the title is restored.
+int RunJobFiles(Platform& platform, const std::vector<std::string>& job_files) {
   if (!platform.InitRuntime()) {
     WriteError(platform, LoadTextRaw(IDS_MFC_INIT_FAILED));
     return kExitRuntimeFailed;
@@ -76,11 +75,22 @@ int RunBatch(Platform& platform, const std::vector<std::string>& job_files) {
   }
 
   RunContext run{platform, reporter, *reader};
-  for (const std::string& job_file : job_files) ProcessOneJobFile(run, job_file);
+  for (const std::string& job_file : job_files) {
+    if (platform.StopRequested()) break;
+    ProcessOneJobFile(run, job_file);
+  }
 
   reader.reset();
   ShutdownXmlLibrary();
   return kExitSuccess;
+}
+
+}  // namespace
+
+int RunBatch(Platform& platform, const std::vector<std::string>& job_files) {
+  int exit_code = RunJobFiles(platform, job_files);
+  platform.EndIfStopRequested();
+  return exit_code;
 }
 
 }  // namespace velkor

@@ -95,7 +95,9 @@ void ProcessJobFile(RunContext& run, const std::string& job_file) {
   run.reader.ReadAlbumDefaults(&album);
   run.reader.OpenEntries();
   TrackEntry entry;
-  for (std::int32_t ordinal = 1; run.reader.NextEntry(&entry); ++ordinal) ProcessEntry(run, entry, album, ordinal);
+  for (std::int32_t ordinal = 1; !run.platform.StopRequested() && run.reader.NextEntry(&entry); ++ordinal) {
+    ProcessEntry(run, entry, album, ordinal);
+  }
 }
 
 }  // namespace velkor

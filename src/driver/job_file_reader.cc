@@ -9,6 +9,7 @@
 #include "driver/job_file_failure.h"
 #include "driver/job_file_scan.h"
 #include "driver/job_file_source.h"
+#include "report/message_catalogue.h"
 #include "text/utf.h"
 
 namespace velkor {
@@ -33,8 +34,6 @@ const std::array<FieldBinding<TrackEntry>, 9> kEntryBindings = {{
 }};
 
 namespace {
-
-constexpr char16_t kChangedMessage[] = u"The job file changed or could not be read while its entries were processed.";
 
 template <typename Record, std::size_t N>
 std::vector<std::string> AttributeNames(const std::array<FieldBinding<Record>, N>& bindings) {
@@ -194,7 +193,7 @@ struct JobFileReader::State {
     entry_scan.reset();
     source.reset();
     entries = EntrySink();
-    throw JobFileFailure(std::move(description), kChangedMessage);
+    throw JobFileFailure(std::move(description), LoadText(IDS_JOB_FILE_CHANGED));
   }
 
   std::unique_ptr<JobFileSource> source;  // set while a checked job file is open

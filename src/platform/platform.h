@@ -24,7 +24,8 @@ class Platform {
   virtual ~Platform() = default;
 
   // --- Run-time start-up and settings ---
-  // Brings up the C runtime's locale. False only when the runtime cannot start at all.
+  // Brings up the C runtime's locale and the stop request below. False only when the
+  // runtime cannot start at all.
   virtual bool InitRuntime() = 0;
   // The messages locale's name (LC_ALL, else LC_MESSAGES, else LANG); empty when unset.
   virtual std::string MessagesLocaleName() = 0;
@@ -37,8 +38,9 @@ class Platform {
   virtual bool OutputIsTerminal() = 0;
   // The terminal's width in columns; 0 when standard output is no terminal or has no width.
   virtual int TerminalWidth() = 0;
-  // Writes every byte, retrying interrupted and short writes. Failures go unnoticed:
-  // a report that cannot be written must not stop the batch.
+  // Writes every byte, retrying interrupted and short writes and waiting while a
+  // non-blocking output is full. Failures go unnoticed: a report that cannot be written
+  // must not stop the batch.
   virtual void Write(OutputStream stream, std::string_view bytes) = 0;
 
   // --- File system ---
@@ -60,6 +62,13 @@ class Platform {
   virtual std::int64_t WriteAt(NativeFile file, const void* buffer, std::size_t count, std::uint64_t offset) = 0;
   virtual SystemError Truncate(NativeFile file, std::uint64_t size) = 0;
   virtual void Close(NativeFile file) = 0;
+
+  // --- Stopping on request (SIGINT, SIGTERM, Ctrl-C) ---
+  // True once the user asked the run to stop. A move in progress is then abandoned with
+  // EINTR, its partial copy removed; the run ends before the next entry.
+  virtual bool StopRequested() = 0;
+  // Ends the process as the request's signal would have; returns when there was none.
+  virtual void EndIfStopRequested() = 0;
 };
 
 // Forwards every call to another platform; tests override the calls they break.
@@ -91,6 +100,8 @@ class PlatformWrapper : public Platform {
   }
   SystemError Truncate(NativeFile file, std::uint64_t size) override { return target_.Truncate(file, size); }
   void Close(NativeFile file) override { target_.Close(file); }
+  bool StopRequested() override { return target_.StopRequested(); }
+  void EndIfStopRequested() override { target_.EndIfStopRequested(); }
 
  private:
   Platform& target_;

@@ -48,6 +48,8 @@ TEST(MessageCatalogue, EveryTextInBothLanguagesHasTheExpectedPlaceholdersAndEndi
       {IDS_USAGE, u"", false},
       {IDS_FILE_NOT_FOUND, u"%s%s", true},
       {IDS_TAG_WRITE_FAILED, u"%s", true},
+      {IDS_JOB_FILE_CHANGED, u"", false},
+      {IDS_OUT_OF_MEMORY, u"", false},
   };
   ASSERT_EQ(std::size(rows), static_cast<size_t>(kLastMessageId));
   for (const auto* table : {kEnglishMessages, kRussianMessages}) {

@@ -31,6 +31,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
     rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
     if (options.file_size_limit > 0) setrlimit(RLIMIT_FSIZE, &limit);
+    if (options.in_child) options.in_child();
     std::vector<char*> argv{const_cast<char*>(program.c_str())}, envp;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     for (const std::string& entry : options.env) envp.push_back(const_cast<char*>(entry.c_str()));
@@ -46,7 +47,10 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   pollfd polled[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   char buffer[4096];
-  while ((polled[0].fd >= 0 || polled[1].fd >= 0) && (poll(polled, 2, -1) >= 0 || errno == EINTR)) {
+  const int wait_ms = options.while_running ? 5 : -1;
+  while (polled[0].fd >= 0 || polled[1].fd >= 0) {
+    if (options.while_running) options.while_running(pid, result.out);
+    if (poll(polled, 2, wait_ms) < 0 && errno != EINTR) break;
     for (int i = 0; i < 2; ++i) {
       if (polled[i].fd < 0 || !(polled[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       ssize_t n = read(polled[i].fd, buffer, sizeof buffer);
@@ -58,6 +62,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return result;
 }
 

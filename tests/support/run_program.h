@@ -3,6 +3,7 @@
 #ifndef VELKOR_TESTS_SUPPORT_RUN_PROGRAM_H_
 #define VELKOR_TESTS_SUPPORT_RUN_PROGRAM_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,14 @@ struct RunOptions {
   int terminal_width = 0;        // above 0: standard output is a terminal this wide
   bool output_closed = false;    // standard output is a pipe nobody reads any more
   long file_size_limit = 0;      // above 0: the largest file (bytes) the program may write
+  std::function<void()> in_child;  // runs in the child, its output in place, before the program starts
+  // Called every few milliseconds until the output ends, with standard output so far.
+  std::function<void(int pid, const std::string& out)> while_running;
 };
 
 struct RunResult {
   int exit_code = -1;  // -1 when the program did not exit normally
+  int signal = 0;      // the signal that ended it, if one did
   std::string out;     // what the terminal received, when there was one
   std::string err;
 };

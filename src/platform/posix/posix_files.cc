@@ -19,7 +19,9 @@ SystemError CheckTarget(int fd, struct stat* info) {
   // Held until close, so no cooperating program touches the file between probe and write.
   while ((result = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
   }
-  if (result != 0) return errno;
+  // A file system without locks (NFS without its lock daemon) cannot say whether another
+  // program holds one: the file is tagged unlocked rather than never.
+  if (result != 0 && errno != ENOLCK && errno != EOPNOTSUPP) return errno;
   if (fstat(fd, info) != 0) return errno;
   // Directories, FIFOs and devices are never written.
   if (S_ISDIR(info->st_mode)) return EISDIR;

@@ -13,6 +13,14 @@
 namespace velkor {
 namespace posix {
 
+SystemError RenameWithoutReplacing(const std::string& from, const std::string& to) {
+#ifdef HAVE_RENAMEAT2
+  return renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+#else
+  return ENOSYS;
+#endif
+}
+
 // A hard link fails when the target exists, even in a race, and removing the old name
 // completes the move.
 SystemError MoveByLink(const std::string& from, const std::string& to) {
@@ -35,12 +43,10 @@ SystemError MoveByLink(const std::string& from, const std::string& to) {
 }  // namespace posix
 
 SystemError PosixPlatform::MoveFile(const std::string& from, const std::string& to) {
-#ifdef HAVE_RENAMEAT2
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  int error = errno;
+  SystemError error = posix::RenameWithoutReplacing(from, to);
   if (error == EXDEV) return posix::MoveByCopy(from, to);
+  // EINVAL and ENOSYS: this file system or C library has no exclusive rename.
   if (error != EINVAL && error != ENOSYS) return error;
-#endif
   SystemError result = posix::MoveByLink(from, to);
   return result == EXDEV ? posix::MoveByCopy(from, to) : result;
 }

@@ -1,4 +1,5 @@
-// Moving a file to another file system by an exclusive, flushed copy.
+// Moving a file to another file system by a flushed copy that takes the target's name
+// only when it is complete.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "platform/posix/posix_move.h"
+#include "platform/posix/posix_partial_file.h"
+#include "platform/posix/posix_stop_signal.h"
 
 namespace velkor::posix {
 namespace {
@@ -21,20 +24,16 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
-  // Closes now, so that a failure of the close itself is seen.
-  int Close() {
-    int result = close(fd_);
-    fd_ = -1;
-    return result;
-  }
 
  private:
   int fd_;
 };
 
+// Stops between blocks when the run is asked to stop: EINTR.
 SystemError CopyContent(int in, int out) {
-  std::vector<char> buffer(1 << 16);
+  std::vector<char> buffer(1 << 18);
   for (;;) {
+    if (StopRequested()) return EINTR;
     ssize_t got = read(in, buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return errno;
@@ -48,34 +47,49 @@ SystemError CopyContent(int in, int out) {
   }
 }
 
+// Owner and group first: changing them may clear set-id bits, and the mode must not give
+// set-id bits to an owner or group the source did not have.
+SystemError GiveOwnerModeAndTimes(int fd, const struct stat& source_info) {
+  mode_t mode = source_info.st_mode & 07777;
+  if (fchown(fd, source_info.st_uid, source_info.st_gid) != 0) {
+    fchown(fd, static_cast<uid_t>(-1), source_info.st_gid);  // the group alone, where it may be kept
+    mode &= static_cast<mode_t>(~(S_ISUID | S_ISGID));
+  }
+  if (fchmod(fd, mode) != 0) return errno;
+  const struct timespec times[2] = {source_info.st_atim, source_info.st_mtim};
+  return futimens(fd, times) == 0 ? 0 : errno;
+}
+
 std::string ParentFolder(const std::string& path) {
   size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+void SyncFolder(const std::string& folder) {
+  Descriptor folder_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder_fd.get() >= 0) fsync(folder_fd.get());
+}
+
 SystemError CopyRegularFile(const std::string& from, const std::string& to, const struct stat& source_info) {
   Descriptor in(open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY));
   if (in.get() < 0) return errno;
-  Descriptor out(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-  if (out.get() < 0) return errno;
+  // A taken name fails before a long copy; the final link still never replaces anything.
+  struct stat target_info;
+  if (lstat(to.c_str(), &target_info) == 0) return EEXIST;
 
-  SystemError error = CopyContent(in.get(), out.get());
-  if (!error && fsync(out.get()) != 0) error = errno;
-  if (!error && fchmod(out.get(), source_info.st_mode & 07777) != 0) error = errno;
-  if (!error) {
-    const struct timespec times[2] = {source_info.st_atim, source_info.st_mtim};
-    if (futimens(out.get(), times) != 0) error = errno;
-  }
-  if (!error && out.Close() != 0) error = errno;
-  if (error) {
-    unlink(to.c_str());
-    return error;
-  }
-  // Make the new name itself durable before the old one goes.
-  Descriptor folder(open(ParentFolder(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() >= 0) fsync(folder.get());
-  return 0;
+  const std::string folder = ParentFolder(to);
+  PartialFile partial(folder);
+  if (partial.error()) return partial.error();
+  SystemError error = CopyContent(in.get(), partial.fd());
+  if (!error) error = GiveOwnerModeAndTimes(partial.fd(), source_info);
+  if (!error && fsync(partial.fd()) != 0) error = errno;
+  if (!error) error = partial.Close();
+  // Flushed under its partial name, the copy survives a power cut from here on; flushing
+  // after the rename instead would leave a kill milliseconds to find both names.
+  if (!error) SyncFolder(folder);
+  if (!error && StopRequested()) error = EINTR;
+  return error ? error : partial.LinkTo(to);
 }
 
 SystemError CopySymbolicLink(const std::string& from, const std::string& to, const struct stat& source_info) {
@@ -84,7 +98,10 @@ SystemError CopySymbolicLink(const std::string& from, const std::string& to, con
   if (length < 0) return errno;
   if (static_cast<size_t>(length) >= target.size()) return EAGAIN;  // changed while we looked
   target[static_cast<size_t>(length)] = '\0';
-  return symlink(target.data(), to.c_str()) == 0 ? 0 : errno;  // symlink never replaces
+  if (symlink(target.data(), to.c_str()) != 0) return errno;  // symlink never replaces
+  // The owner decides who may remove the link from a sticky folder; it grants nothing else.
+  lchown(to.c_str(), source_info.st_uid, source_info.st_gid);
+  return 0;
 }
 
 }  // namespace
@@ -106,6 +123,7 @@ SystemError MoveByCopy(const std::string& from, const std::string& to) {
     unlink(to.c_str());  // keep the one intact original rather than two names
     return error;
   }
+  SyncFolder(ParentFolder(to));  // the new name itself is durable before the move counts as done
   return 0;
 }
 

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/posix/posix_stop_signal.h"
+
 namespace velkor {
 namespace {
 
@@ -27,6 +29,7 @@ bool PosixPlatform::InitRuntime() {
   std::signal(SIGPIPE, SIG_IGN);
   // Past a file-size limit a tag write fails and is reported, instead of ending the run.
   std::signal(SIGXFSZ, SIG_IGN);
+  posix::InstallStopHandlers();
   return true;
 }
 
@@ -48,5 +51,9 @@ SystemError PosixPlatform::PathStatus(const std::string& path) {
 }
 
 std::string PosixPlatform::ErrorText(SystemError error) { return std::strerror(error); }
+
+bool PosixPlatform::StopRequested() { return posix::StopRequested(); }
+
+void PosixPlatform::EndIfStopRequested() { posix::EndIfStopRequested(); }
 
 }  // namespace velkor

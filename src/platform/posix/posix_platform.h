@@ -27,6 +27,9 @@ class PosixPlatform : public Platform {
   std::int64_t WriteAt(NativeFile file, const void* buffer, std::size_t count, std::uint64_t offset) override;
   SystemError Truncate(NativeFile file, std::uint64_t size) override;
   void Close(NativeFile file) override;
+
+  bool StopRequested() override;
+  void EndIfStopRequested() override;
 };
 
 }  // namespace velkor
