@@ -2,11 +2,18 @@
 // a temp folder of its own. Expected texts are UTF-8 with LF line ends; they are turned
 // here into what the target shows: the locale's charset, and CR LF on a terminal. Another
 // build runs the same rows through VELKOR_E2E_PROGRAM and VELKOR_E2E_RUNNER (RunVelkor).
+#include <fcntl.h>
 #include <iconv.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -115,6 +122,19 @@ std::map<std::string, std::string> Files(const std::string& dir) {
   return files;
 }
 
+// From here on every flock() of this process and what it runs fails with `error`, as on a
+// file system without locks (ENOLCK, EOPNOTSUPP) or for a file locked elsewhere.
+void FailFlock(int error) {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_flock, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) _exit(125);
+}
+
 class Rows : public ::testing::TestWithParam<Row> {};
 
 TEST_P(Rows, Run) {
@@ -142,6 +162,12 @@ TEST_P(Rows, Run) {
     if (keyword == "env") options.env.push_back(name);
     if (keyword == "limit") options.file_size_limit = std::stol(name);
     options.output_closed |= keyword == "closed";
+    if (keyword == "slow") {  // standard output left non-blocking by someone else, read slowly
+      options.in_child = [] { fcntl(STDOUT_FILENO, F_SETFL, fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK); };
+      options.while_running = [](int, const std::string&) { usleep(500); };
+    }
+    const int flock_error = keyword == "flock" ? (name == "ENOLCK" ? ENOLCK : name == "EOPNOTSUPP" ? EOPNOTSUPP : EWOULDBLOCK) : 0;
+    if (flock_error) options.in_child = [flock_error] { FailFlock(flock_error); };
     if (keyword == "exit") exit_code = std::stoi(name);
     for (; keyword == "audio" && !name.empty(); name = Bytes(Word(&rest), charset)) before[name] = std::string(200, 'a');
     if (keyword == "file") before[name] = Bytes(rest, charset);
