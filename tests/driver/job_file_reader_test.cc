@@ -1,0 +1,283 @@
+// Job files as the reader sees them: one row per file, with the album defaults and
+// entries it hands out or the parse error, where and why. Hostile files must end in a
+// clear result, never read anything but the job file, and libxml2 must print nothing.
+#include "driver/job_file_reader.h"
+
+#include <fcntl.h>
+#include <libxml/xmlerror.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver/job_file_failure.h"
+#include "platform/posix/posix_platform.h"
+#include "support/temp_dir.h"
+#include "text/utf.h"
+
+namespace velkor::testing {
+namespace {
+
+std::string Repeat(const std::string& text, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += text;
+  return out;
+}
+
+// A failure as a row expects it; line -1 when the position is of no interest.
+std::string Error(int code, int line, int column, const std::string& reason) {
+  std::string at = line < 0 ? "" : " at " + std::to_string(line) + ":" + std::to_string(column);
+  return "error " + std::to_string(code) + at + ": " + reason;
+}
+
+// `count` entries, each with a Cyrillic title: several pieces of reading.
+std::string ManyEntries(int count, std::string* rows) {
+  std::string xml = "<album>\n";
+  for (int i = 0; i < count; ++i) {
+    xml += "<file oldName='" + std::to_string(i) + ".mp3' title='Песня " + std::to_string(i) + "' comment='&amp;'/>\n";
+    if (rows) *rows += std::to_string(i) + ".mp3|||Песня " + std::to_string(i) + "|||||&\n";
+  }
+  return xml + "</album>\n";
+}
+
+std::string Utf16(const std::u16string& text, bool big_endian) {
+  std::string bytes;
+  for (char16_t unit : u"\uFEFF" + text) {
+    char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += big_endian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+class JobFileReaderTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(InitXmlLibrary()); }
+  static void TearDownTestSuite() { ShutdownXmlLibrary(); }
+
+  // Loads `path` and reads everything, with standard error caught: "album: ...\n" and one
+  // line per entry, its fields in table order, or the error. `stderr_text` gets the rest.
+  // `source` is a path, or with `in_memory` the file's bytes.
+  std::string Read(const std::string& source, bool with_position = true, bool in_memory = false) {
+    std::fflush(stderr);
+    int saved = dup(2), file = open((dir_ / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    dup2(file, 2);
+    close(file);
+    ParseError error;
+    std::string out;
+    if (in_memory ? reader_->LoadJobFileFromMemory(source, &error) : reader_->LoadJobFile(source, &error)) {
+      AlbumDefaults album;
+      reader_->ReadAlbumDefaults(&album);
+      out = "album: ";
+      for (const auto& binding : kAlbumBindings) out += Utf16ToUtf8(album.*binding.field) + "|";
+      out.back() = '\n';
+      reader_->OpenEntries();
+      for (TrackEntry entry; reader_->NextEntry(&entry);) {
+        for (const auto& binding : kEntryBindings) out += Utf16ToUtf8(entry.*binding.field) + "|";
+        out.back() = '\n';
+      }
+    } else {
+      out = Error(static_cast<int>(error.code), with_position ? error.line : -1, error.position,
+                  Utf16ToUtf8(error.reason));
+    }
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    EXPECT_EQ(ReadFile(dir_ / "stderr"), "") << "libxml2 printed this";
+    return out;
+  }
+
+  TempDir dir_;
+  PosixPlatform platform_;
+  std::unique_ptr<JobFileReader> reader_ = JobFileReader::Create(platform_);
+};
+
+TEST_F(JobFileReaderTest, EveryRow) {
+  const std::string url = "file://" + dir_.path(), secret = dir_ / "secret.txt";
+  WriteFile(secret, "SECRET");
+  WriteFile(dir_ / "secret.ent", "<!ENTITY leak 'SECRET'>");
+  WriteFile(dir_ / "secret.dtd", "<!ENTITY leak 'SECRET'><!ATTLIST file title CDATA 'SECRET'>");
+  WriteFile(dir_ / "secret.xml", "<file oldName='SECRET'/>");
+  const std::string dtd =
+      "<!DOCTYPE r [<!ENTITY lib '/home/me/Music'><!ENTITY band 'Ton &amp; Steine'>"
+      "<!ENTITY nested '[&lib;/&band;]'><!ENTITY spaced 'a\tb\nc'><!ENTITY escaped '&#38;#65;&#38;amp;'>"
+      "<!ENTITY two \"<file oldName='&lib;/e1.mp3'/><x><file oldName='e2' title='&band;'/></x>\">"
+      "<!ENTITY both '&two;&two;'><!ATTLIST file comment CDATA 'from &band;'>]>";
+  std::string laughs = "<!ENTITY lol0 'lol'>";
+  for (int i = 1; i <= 9; ++i) {
+    laughs += "<!ENTITY lol" + std::to_string(i) + " '" + Repeat("&lol" + std::to_string(i - 1) + ";", 10) + "'>";
+  }
+  const std::string big = "<!ENTITY big '" + std::string(100000, 'x') + "'>";
+  std::string many_rows, attributes;
+  const std::string many = ManyEntries(20000, &many_rows);
+  for (int i = 0; i < 1000; ++i) attributes += " a" + std::to_string(i) + "=''";
+  std::string namespaces, declarations;
+  for (int i = 0; i < 500; ++i) namespaces += " xmlns:p" + std::to_string(i) + "='urn:x'";
+  for (int i = 0; i < 1000; ++i) declarations += " a" + std::to_string(i) + " CDATA 'x'";
+  const std::string equals(5000, '='), tail = "|||||||", no_entry = "album: |||\n";
+  const std::u16string utf16 = u"<?xml version='1.0'?><album artist='Кино'><file oldName='Привет.mp3' title='€🎵'/></album>";
+  const std::string kino = "album: |Кино||\nПривет.mp3|||€🎵|||||\n";
+  const struct {
+    const char* name;
+    std::string xml;
+    std::string expected;
+  } rows[] = {
+      // What a well-formed file holds.
+      {"root attributes are the album defaults",
+       "<album title='Best Of' artist='Band' genre='17' year='1999' comment='no' track='3'><file oldName='a.mp3'/></album>",
+       "album: Best Of|Band|17|1999\na.mp3||||||||\n"},
+      {"every file element beneath the root, in order",
+       "<file title='Root'><file oldName='1'/><d><file oldName='2'><file oldName='3'/></file><File oldName='no'/></d>"
+       "<x:file xmlns:x='urn:x' oldName='no'/><files oldName='no'/><g xmlns='urn:d'><file oldName='4'/></g>"
+       "<!-- <file oldName='no'/> --><![CDATA[<file oldName='no'/>]]><?pi <file oldName='no'/>?><file oldName='5'/></file>",
+       "album: Root|||\n1" + tail + "|\n2" + tail + "|\n3" + tail + "|\n4" + tail + "|\n5" + tail + "|\n"},
+      {"attributes fill their fields, each cleared first",
+       "<r><file comment='c' year='2001' genre='7' album='Al' artist='Ar' title='Ti' track='5' newName='n' oldName='o'/>"
+       "<file oldName='only'/><file OldName='case' oldname='lower' x:oldName='prefixed' xmlns:x='urn:x'/></r>",
+       no_entry + "o|n|5|Ti|Ar|Al|7|2001|c\nonly||||||||\n||||||||\n"},
+      {"every UTF-8 length after ASCII runs of 7, 8 and 9",
+       "<r><file title='1234567Ж12345678Ж123456789\u0080\u07FF\u0800\u0FFF\u1000\uD7FF\uE000\uFFFD\U00010000\U0010FFFF'/></r>",
+       no_entry + "|||1234567Ж12345678Ж123456789\u0080\u07FF\u0800\u0FFF\u1000\uD7FF\uE000\uFFFD\U00010000\U0010FFFF|||||\n"},
+      {"references resolved",
+       dtd + "<r><file oldName='&lib;/a.mp3' artist='&band;' title='&lt;&gt;&amp;&apos;&quot;' "
+             "album='&#x41;&#1071;&#128512;' comment='&nested;' genre='&spaced;' year='&escaped;'/></r>",
+       no_entry + "/home/me/Music/a.mp3|||<>&'\"|Ton & Steine|AЯ😀|a b c|A&|[/home/me/Music/Ton & Steine]\n"},
+      {"entries from entities, with defaults from the type",
+       dtd + "<r><file oldName='1'/>&two;<file oldName='2'/>&both;</r>",
+       no_entry + "1||||||||from Ton & Steine\n/home/me/Music/e1.mp3||||||||from Ton & Steine\n"
+                  "e2|||Ton & Steine|||||from Ton & Steine\n2||||||||from Ton & Steine\n" +
+           Repeat("/home/me/Music/e1.mp3||||||||from Ton & Steine\ne2|||Ton & Steine|||||from Ton & Steine\n", 2)},
+      {"character references and literal white space",
+       "<r><file oldName='literal&#38;amp;' title='x&#10;y&#9;z' artist='a  b\n c'/></r>",
+       no_entry + "literal&amp;|||x\ny\tz|a  b  c||||\n"},
+      {"token attributes normalised after their references",
+       "<!DOCTYPE r [<!ENTITY e '  a   b  '><!ENTITY f \"<file genre=' p &e; q ' artist=' p &e; q '/>\">"
+       "<!ATTLIST file genre NMTOKENS #IMPLIED>]><r><file genre=' x  &e; y ' artist=' x  &e; y '/>&f;</r>",
+       no_entry + "|||| x    a   b   y ||x a b y||\n|||| p   a   b   q ||p a b q||\n"},
+      {"20000 entries read piece by piece", many, no_entry + many_rows},
+      {"UTF-8 with BOM", "\xEF\xBB\xBF" + Utf16ToUtf8(utf16), kino},
+      {"UTF-16LE", Utf16(utf16, false), kino},
+      {"UTF-16BE", Utf16(utf16, true), kino},
+      {"windows-1251", "<?xml version='1.0' encoding='windows-1251'?><album artist='\xCA\xE8\xED\xEE'>"
+                       "<file oldName='\xCF\xF0\xE8\xE2\xE5\xF2.mp3' title='&#x20AC;&#x1F3B5;'/></album>", kino},
+      {"KOI8-R", "<?xml version='1.0' encoding='KOI8-R'?><album artist='\xEB\xC9\xCE\xCF'>"
+                 "<file oldName='\xF0\xD2\xC9\xD7\xC5\xD4.mp3' title='&#8364;&#127925;'/></album>", kino},
+      // Files that are not well-formed: where and why, before any entry.
+      {"tag mismatch", "<?xml version=\"1.0\"?>\n<album title=\"x\">\n  <file oldName=\"a\"/>\n  <file>\n</album>\n",
+       Error(XML_ERR_TAG_NAME_MISMATCH, 5, 9, "Opening and ending tag mismatch: file line 4 and album")},
+      {"error past the first piece", ManyEntries(3000, nullptr) + "<bad",
+       Error(XML_ERR_DOCUMENT_END, 3003, 1, "Extra content at the end of the document")},
+      {"empty", "", Error(XML_ERR_DOCUMENT_EMPTY, 1, 1, "Document is empty")},
+      {"blank", " \n\t\n", Error(XML_ERR_DOCUMENT_EMPTY, 3, 1, "Document is empty")},
+      {"cut short", "<album>\n<file oldName='a.mp3'/>", Error(XML_ERR_DOCUMENT_END, 2, 24, "Premature end of data")},
+      {"two roots", "<a/><b/>", Error(XML_ERR_DOCUMENT_END, 1, 5, "Extra content at the end of the document")},
+      {"NUL", std::string("<r>\n<file oldName='a\0b'/></r>", 29), Error(XML_ERR_INVALID_CHAR, 2, 17, "Char 0x0 out of allowed range")},
+      {"bad UTF-8", "<r><file title='\xFF'/></r>",
+       Error(XML_ERR_INVALID_CHAR, 1, 17, "Input is not proper UTF-8, indicate encoding ! Bytes: 0xFF 0x27 0x2F 0x3E")},
+      {"bad windows-1251", "<?xml version='1.0' encoding='windows-1251'?><r><file title='\x98'/></r>",
+       Error(XML_I18N_CONV_FAILED, 1, 44, "input conversion failed due to input error, bytes 0x98 0x27 0x2F 0x3E")},
+      {"unknown encoding", "<?xml version='1.0' encoding='no-such'?><r/>",
+       Error(XML_ERR_UNSUPPORTED_ENCODING, 1, 39, "Unsupported encoding no-such")},
+      {"undefined prefix", "<r><a:file oldName='x'/></r>",
+       Error(XML_NS_ERR_UNDEFINED_NAMESPACE, 1, 23, "Namespace prefix a on file is not defined")},
+      {"undeclared entity", "<!DOCTYPE r []><r><file title='&none;'/></r>",
+       Error(XML_ERR_UNDECLARED_ENTITY, 1, 38, "Entity 'none' not defined")},
+      // Nothing outside the job file is ever read.
+      {"external entity in an attribute", "<!DOCTYPE r [<!ENTITY x SYSTEM '" + url + "/secret.txt'>]><r><file oldName='&x;'/></r>",
+       Error(XML_ERR_ENTITY_IS_EXTERNAL, -1, 0, "Attribute references external entity 'x'")},
+      {"external entity in content", "<!DOCTYPE r [<!ENTITY x SYSTEM '" + secret + "'>]><r><file oldName='a'/>&x;</r>",
+       no_entry + "a||||||||\n"},
+      {"external parameter entity", "<!DOCTYPE r [<!ENTITY % p SYSTEM '" + url + "/secret.ent'> %p;]><r><file oldName='&leak;'/></r>",
+       Error(XML_ERR_UNDECLARED_ENTITY, -1, 0, "Entity 'leak' not defined")},
+      {"external type", "<!DOCTYPE r SYSTEM '" + url + "/secret.dtd'><r><file oldName='a'/></r>", no_entry + "a||||||||\n"},
+      {"XInclude", "<r xmlns:xi='http://www.w3.org/2001/XInclude'><xi:include href='" + url + "/secret.xml'/></r>", no_entry},
+      {"network", "<!DOCTYPE r [<!ENTITY x SYSTEM 'http://127.0.0.1:9/x'>]><r>&x;</r>", no_entry},
+      // Bombs and limits end in an error, quickly.
+      {"billion laughs in an attribute", "<!DOCTYPE r [" + laughs + "]><r><file title='&lol9;'/></r>",
+       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Detected an entity reference loop")},
+      {"billion laughs in content", "<!DOCTYPE r [" + laughs + "]><r>&lol9;</r>",
+       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Detected an entity reference loop")},
+      {"quadratic blow-up", "<!DOCTYPE r [" + big + "]><r>" + Repeat("<file title='&big;&big;&big;&big;'/>", 10000) + "</r>",
+       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Maximum entity amplification factor exceeded")},
+      {"quadratic blow-up in an entity", "<!DOCTYPE r [" + big + "<!ENTITY m '" + Repeat("&big;", 1000) + "'>]><r><file title='&m;'/></r>",
+       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Detected an entity reference loop")},
+      {"entries multiplied", "<!DOCTYPE r [<!ENTITY a \"" + Repeat("<file oldName='x'/>", 100) + "\">]><r>" +
+                                 Repeat("&a;", 100000) + "</r>",
+       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Maximum entity amplification factor exceeded")},
+      {"entity building a large tree", "<!DOCTYPE r [<!ENTITY e '" + Repeat("<a/>", 2000000) + "'>]><r>&e;</r>",
+       Error(XML_ERR_ENTITY_PROCESSING, -1, 0, "Document type declaration too large")},
+      {"type declaration over ten million bytes", "<!DOCTYPE r [" + Repeat(big, 120) + "]><r/>",
+       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "internal error: Huge input lookup")},
+      {"9 MiB value", "<r><file title='" + std::string(9 << 20, 'v') + "'/></r>",
+       no_entry + "|||" + std::string(9 << 20, 'v') + "|||||\n"},
+      {"10 MiB value", "<r><file title='" + std::string(10 << 20, 'v') + "'/></r>",
+       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "internal error: Huge input lookup")},
+      {"depth 256", "<r>" + Repeat("<d>", 254) + "<file oldName='deep'/>" + Repeat("</d>", 254) + "</r>",
+       no_entry + "deep||||||||\n"},
+      {"depth 257", "<r>" + Repeat("<d>", 255) + "<file/>" + Repeat("</d>", 255) + "</r>",
+       Error(XML_ERR_INTERNAL_ERROR, 1, 774, "Excessive depth in document: 256")},
+      {"1000 attributes", "<r><file" + attributes + "/></r>", no_entry + "||||||||\n"},
+      {"1001 attributes", "<r><file" + attributes + " z=''/></r>",
+       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of attributes on an element: more than 1000")},
+      {"1000 attributes in an entity", "<!DOCTYPE r [<!ENTITY e \"<file" + attributes + "/>\">]><r>&e;</r>",
+       no_entry + "||||||||\n"},
+      {"1001 attributes in an entity", "<!DOCTYPE r [<!ENTITY e \"<x" + attributes + " z=''/>\">]><r>&e;</r>",
+       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of attributes on an element: more than 1000")},
+      {"1001 namespaces in scope", "<r" + namespaces + "><d" + namespaces + " xmlns:z='urn:x'/></r>",
+       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of namespace declarations in scope: more than 1000")},
+      {"1000 namespaces in scope", "<r" + namespaces + "><d" + namespaces + "/></r>", no_entry},
+      {"1000 attribute declarations", "<!DOCTYPE r [<!ATTLIST x" + declarations + ">]><r/>", no_entry},
+      {"1001 attribute declarations", "<!DOCTYPE r [<!ATTLIST x" + declarations + " z CDATA 'x'>]><r/>",
+       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of attribute declarations: more than 1000")},
+      {"'=' in values, comments and CDATA counts for nothing",
+       "<!DOCTYPE r [<!ENTITY e \"<!--" + equals + "--><file title='" + equals + "'/><![CDATA[" + equals + "]]>\">]>"
+       "<r><!--" + equals + "-->&e;</r>", no_entry + "|||" + equals + "|||||\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteFile(dir_ / "job.xml", row.xml);
+    std::string got = Read(dir_ / "job.xml", row.expected.find(" at ") != std::string::npos);
+    EXPECT_TRUE(got == row.expected) << "got:\n" << got.substr(0, 600) << "\nexpected:\n" << row.expected.substr(0, 600);
+  }
+  ASSERT_EQ(mkfifo((dir_ / "fifo.xml").c_str(), 0600), 0);  // would block a plain open
+  ASSERT_EQ(mkdir((dir_ / "folder.xml").c_str(), 0700), 0);
+  EXPECT_EQ(Read(dir_ / "missing.xml"), Error(XML_IO_ENOENT, 0, 0, "No such file or directory"));
+  EXPECT_EQ(Read(dir_ / "folder.xml"), Error(XML_IO_EISDIR, 0, 0, "Is a directory"));
+  EXPECT_EQ(Read(dir_ / "fifo.xml"), Error(XML_IO_UNKNOWN, 0, 0, "Not a regular file"));
+  EXPECT_TRUE(Read(many, true, true) == no_entry + many_rows) << "read from memory";
+}
+
+TEST_F(JobFileReaderTest, TheCheckedFileIsReadEvenIfReplacedButFailsIfChangedInPlace) {
+  const std::string path = dir_ / "job.xml", xml = ManyEntries(3000, nullptr);
+  const std::string first_1000 = xml.substr(0, xml.find("<file oldName='1000"));
+  for (bool in_place : {false, true}) {
+    SCOPED_TRACE(in_place ? "cut short in place" : "replaced");
+    WriteFile(path, xml);
+    ParseError error;
+    ASSERT_TRUE(reader_->LoadJobFile(path, &error));
+    WriteFile(dir_ / "other.xml", first_1000 + "</album>");
+    if (in_place) WriteFile(path, first_1000);
+    else ASSERT_EQ(std::rename((dir_ / "other.xml").c_str(), path.c_str()), 0);
+    reader_->OpenEntries();
+    TrackEntry entry;
+    int read = 0;
+    try {
+      while (reader_->NextEntry(&entry)) ++read;
+      EXPECT_FALSE(in_place) << "no failure";
+      EXPECT_EQ(read, 3000);
+    } catch (const JobFileFailure& failure) {
+      EXPECT_TRUE(in_place);
+      EXPECT_EQ(read, 1000);
+      EXPECT_EQ(Utf16ToUtf8(failure.description()), "Premature end of data (line 1001, column 60)");
+      EXPECT_EQ(Utf16ToUtf8(failure.message()),
+                "The job file changed or could not be read while its entries were processed.");
+      EXPECT_FALSE(reader_->NextEntry(&entry));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velkor::testing
