@@ -24,7 +24,7 @@ namespace {
 
 std::string Repeat(const std::string& text, int count) {
   std::string out;
-  for (int i = 0; i < count; ++i) out += text;
+  while (count-- > 0) out += text;
   return out;
 }
 
@@ -44,23 +44,13 @@ std::string ManyEntries(int count, std::string* rows) {
   return xml + "</album>\n";
 }
 
-std::string Utf16(const std::u16string& text, bool big_endian) {
-  std::string bytes;
-  for (char16_t unit : u"\uFEFF" + text) {
-    char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-    bytes += big_endian ? std::string{high, low} : std::string{low, high};
-  }
-  return bytes;
-}
-
 class JobFileReaderTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(InitXmlLibrary()); }
   static void TearDownTestSuite() { ShutdownXmlLibrary(); }
 
-  // Loads `path` and reads everything, with standard error caught: "album: ...\n" and one
-  // line per entry, its fields in table order, or the error. `stderr_text` gets the rest.
-  // `source` is a path, or with `in_memory` the file's bytes.
+  // Loads the job file at `source` (or held in it) and reads it all: "album: ...\n" and one
+  // line per entry, its fields in table order, or the error. Standard error must stay empty.
   std::string Read(const std::string& source, bool with_position = true, bool in_memory = false) {
     std::fflush(stderr);
     int saved = dup(2), file = open((dir_ / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -114,11 +104,13 @@ TEST_F(JobFileReaderTest, EveryRow) {
   std::string many_rows, attributes;
   const std::string many = ManyEntries(20000, &many_rows);
   for (int i = 0; i < 1000; ++i) attributes += " a" + std::to_string(i) + "=''";
-  std::string namespaces, declarations;
+  std::string namespaces, declarations, utf16;
   for (int i = 0; i < 500; ++i) namespaces += " xmlns:p" + std::to_string(i) + "='urn:x'";
   for (int i = 0; i < 1000; ++i) declarations += " a" + std::to_string(i) + " CDATA 'x'";
+  for (char16_t unit : u"\uFEFF<album artist='Кино'><file oldName='Привет.mp3' title='€🎵'/></album>") {
+    if (unit) utf16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  }
   const std::string equals(5000, '='), tail = "|||||||", no_entry = "album: |||\n";
-  const std::u16string utf16 = u"<?xml version='1.0'?><album artist='Кино'><file oldName='Привет.mp3' title='€🎵'/></album>";
   const std::string kino = "album: |Кино||\nПривет.mp3|||€🎵|||||\n";
   const struct {
     const char* name;
@@ -126,8 +118,7 @@ TEST_F(JobFileReaderTest, EveryRow) {
     std::string expected;
   } rows[] = {
       // What a well-formed file holds.
-      {"root attributes are the album defaults",
-       "<album title='Best Of' artist='Band' genre='17' year='1999' comment='no' track='3'><file oldName='a.mp3'/></album>",
+      {"root attributes are the album defaults", "<album title='Best Of' artist='Band' genre='17' year='1999' comment='no' track='3'><file oldName='a.mp3'/></album>",
        "album: Best Of|Band|17|1999\na.mp3||||||||\n"},
       {"every file element beneath the root, in order",
        "<file title='Root'><file oldName='1'/><d><file oldName='2'><file oldName='3'/></file><File oldName='no'/></d>"
@@ -153,34 +144,28 @@ TEST_F(JobFileReaderTest, EveryRow) {
       {"character references and literal white space",
        "<r><file oldName='literal&#38;amp;' title='x&#10;y&#9;z' artist='a  b\n c'/></r>",
        no_entry + "literal&amp;|||x\ny\tz|a  b  c||||\n"},
+      {"hexadecimal references brought in by an entity",
+       "<!DOCTYPE r [<!ENTITY e '&#38;#x4A;&#38;#x6a;&#38;#x10FFFF;'>]><r><file title='&e;'/></r>",
+       no_entry + "|||Jj\U0010FFFF|||||\n"},
+      {"a warning is no failure", "<r xmlns='relative/uri'><file oldName='w'/></r>", no_entry + "w||||||||\n"},
       {"token attributes normalised after their references",
        "<!DOCTYPE r [<!ENTITY e '  a   b  '><!ENTITY f \"<file genre=' p &e; q ' artist=' p &e; q '/>\">"
        "<!ATTLIST file genre NMTOKENS #IMPLIED>]><r><file genre=' x  &e; y ' artist=' x  &e; y '/>&f;</r>",
        no_entry + "|||| x    a   b   y ||x a b y||\n|||| p   a   b   q ||p a b q||\n"},
       {"20000 entries read piece by piece", many, no_entry + many_rows},
-      {"UTF-8 with BOM", "\xEF\xBB\xBF" + Utf16ToUtf8(utf16), kino},
-      {"UTF-16LE", Utf16(utf16, false), kino},
-      {"UTF-16BE", Utf16(utf16, true), kino},
+      {"UTF-16LE", utf16, kino},
       {"windows-1251", "<?xml version='1.0' encoding='windows-1251'?><album artist='\xCA\xE8\xED\xEE'>"
                        "<file oldName='\xCF\xF0\xE8\xE2\xE5\xF2.mp3' title='&#x20AC;&#x1F3B5;'/></album>", kino},
-      {"KOI8-R", "<?xml version='1.0' encoding='KOI8-R'?><album artist='\xEB\xC9\xCE\xCF'>"
-                 "<file oldName='\xF0\xD2\xC9\xD7\xC5\xD4.mp3' title='&#8364;&#127925;'/></album>", kino},
       // Files that are not well-formed: where and why, before any entry.
       {"tag mismatch", "<?xml version=\"1.0\"?>\n<album title=\"x\">\n  <file oldName=\"a\"/>\n  <file>\n</album>\n",
        Error(XML_ERR_TAG_NAME_MISMATCH, 5, 9, "Opening and ending tag mismatch: file line 4 and album")},
       {"error past the first piece", ManyEntries(3000, nullptr) + "<bad",
        Error(XML_ERR_DOCUMENT_END, 3003, 1, "Extra content at the end of the document")},
-      {"empty", "", Error(XML_ERR_DOCUMENT_EMPTY, 1, 1, "Document is empty")},
       {"blank", " \n\t\n", Error(XML_ERR_DOCUMENT_EMPTY, 3, 1, "Document is empty")},
       {"cut short", "<album>\n<file oldName='a.mp3'/>", Error(XML_ERR_DOCUMENT_END, 2, 24, "Premature end of data")},
       {"two roots", "<a/><b/>", Error(XML_ERR_DOCUMENT_END, 1, 5, "Extra content at the end of the document")},
-      {"NUL", std::string("<r>\n<file oldName='a\0b'/></r>", 29), Error(XML_ERR_INVALID_CHAR, 2, 17, "Char 0x0 out of allowed range")},
-      {"bad UTF-8", "<r><file title='\xFF'/></r>",
-       Error(XML_ERR_INVALID_CHAR, 1, 17, "Input is not proper UTF-8, indicate encoding ! Bytes: 0xFF 0x27 0x2F 0x3E")},
       {"bad windows-1251", "<?xml version='1.0' encoding='windows-1251'?><r><file title='\x98'/></r>",
        Error(XML_I18N_CONV_FAILED, 1, 44, "input conversion failed due to input error, bytes 0x98 0x27 0x2F 0x3E")},
-      {"unknown encoding", "<?xml version='1.0' encoding='no-such'?><r/>",
-       Error(XML_ERR_UNSUPPORTED_ENCODING, 1, 39, "Unsupported encoding no-such")},
       {"undefined prefix", "<r><a:file oldName='x'/></r>",
        Error(XML_NS_ERR_UNDEFINED_NAMESPACE, 1, 23, "Namespace prefix a on file is not defined")},
       {"undeclared entity", "<!DOCTYPE r []><r><file title='&none;'/></r>",
@@ -193,8 +178,6 @@ TEST_F(JobFileReaderTest, EveryRow) {
       {"external parameter entity", "<!DOCTYPE r [<!ENTITY % p SYSTEM '" + url + "/secret.ent'> %p;]><r><file oldName='&leak;'/></r>",
        Error(XML_ERR_UNDECLARED_ENTITY, -1, 0, "Entity 'leak' not defined")},
       {"external type", "<!DOCTYPE r SYSTEM '" + url + "/secret.dtd'><r><file oldName='a'/></r>", no_entry + "a||||||||\n"},
-      {"XInclude", "<r xmlns:xi='http://www.w3.org/2001/XInclude'><xi:include href='" + url + "/secret.xml'/></r>", no_entry},
-      {"network", "<!DOCTYPE r [<!ENTITY x SYSTEM 'http://127.0.0.1:9/x'>]><r>&x;</r>", no_entry},
       // Bombs and limits end in an error, quickly.
       {"billion laughs in an attribute", "<!DOCTYPE r [" + laughs + "]><r><file title='&lol9;'/></r>",
        Error(XML_ERR_ENTITY_LOOP, -1, 0, "Detected an entity reference loop")},
@@ -209,12 +192,6 @@ TEST_F(JobFileReaderTest, EveryRow) {
        Error(XML_ERR_ENTITY_LOOP, -1, 0, "Maximum entity amplification factor exceeded")},
       {"entity building a large tree", "<!DOCTYPE r [<!ENTITY e '" + Repeat("<a/>", 2000000) + "'>]><r>&e;</r>",
        Error(XML_ERR_ENTITY_PROCESSING, -1, 0, "Document type declaration too large")},
-      {"type declaration over ten million bytes", "<!DOCTYPE r [" + Repeat(big, 120) + "]><r/>",
-       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "internal error: Huge input lookup")},
-      {"9 MiB value", "<r><file title='" + std::string(9 << 20, 'v') + "'/></r>",
-       no_entry + "|||" + std::string(9 << 20, 'v') + "|||||\n"},
-      {"10 MiB value", "<r><file title='" + std::string(10 << 20, 'v') + "'/></r>",
-       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "internal error: Huge input lookup")},
       {"depth 256", "<r>" + Repeat("<d>", 254) + "<file oldName='deep'/>" + Repeat("</d>", 254) + "</r>",
        no_entry + "deep||||||||\n"},
       {"depth 257", "<r>" + Repeat("<d>", 255) + "<file/>" + Repeat("</d>", 255) + "</r>",
@@ -228,13 +205,11 @@ TEST_F(JobFileReaderTest, EveryRow) {
        Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of attributes on an element: more than 1000")},
       {"1001 namespaces in scope", "<r" + namespaces + "><d" + namespaces + " xmlns:z='urn:x'/></r>",
        Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of namespace declarations in scope: more than 1000")},
-      {"1000 namespaces in scope", "<r" + namespaces + "><d" + namespaces + "/></r>", no_entry},
-      {"1000 attribute declarations", "<!DOCTYPE r [<!ATTLIST x" + declarations + ">]><r/>", no_entry},
       {"1001 attribute declarations", "<!DOCTYPE r [<!ATTLIST x" + declarations + " z CDATA 'x'>]><r/>",
        Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of attribute declarations: more than 1000")},
-      {"'=' in values, comments and CDATA counts for nothing",
+      {"'=' in values, comments (one across two pieces) and CDATA counts for nothing",
        "<!DOCTYPE r [<!ENTITY e \"<!--" + equals + "--><file title='" + equals + "'/><![CDATA[" + equals + "]]>\">]>"
-       "<r><!--" + equals + "-->&e;</r>", no_entry + "|||" + equals + "|||||\n"},
+       "<r><!--" + Repeat(equals, 14) + "-->&e;</r>", no_entry + "|||" + equals + "|||||\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
