@@ -29,7 +29,7 @@ TEST(MessageFormatTest, InsertsAreFilledAsTheFormatSays) {
       {true, u"%2 %2!u! %2!d! %2!x!", {0, 0xFFFFFFFFu}, u"4294967295 4294967295 -1 ffffffff"},
       {true, u"[%1!-4d!][%1!4d!][%1!x!][%1!04i!][%2!05d!][%2!-05d!]", {26, -42}, u"[26  ][  26][1a][0026][-0042][-42  ]"},
       {true, u"%10!d! %1%2", ten, u"10 12"},
-      {true, u"a%%b%!c%.d%te%n%re% f", {}, u"a%b!c.d\te\r\n\re f"},
+      {true, u"a%%b%!c%.d%te%n%re% f%qg", {}, u"a%b!c.d\te\r\n\re f%qg"},
       {true, u"shown%0hidden", {}, u"shown"},
       {true, u"%2!s! %9!d! %1 %", {u"one"}, u"%2!s! %9!d! one %"},
       {true, u"%1!q! %1!s %1!! %1!10005d! %12", {u"x"}, u"%1!q! %1!s %1!! %1!10005d! %12"},
