@@ -16,7 +16,7 @@
 namespace velkor::testing {
 namespace {
 
-enum class Fault { None, Runtime, TagWrite, SecondRead };
+enum class Fault { None, Runtime, TagWrite, SecondRead, Changed };
 
 // The real platform with its output captured, in English and UTF-8, and one fault. The job
 // files "oom.xml" and "lost.xml" fail as the reader would when memory or the file runs out.
@@ -41,12 +41,14 @@ class FaultyPlatform : public PlatformWrapper {
     if (fault_ == Fault::TagWrite) return PlatformWrapper::WriteAt(file, buffer, count / 2, offset);
     return PlatformWrapper::WriteAt(file, buffer, count, offset);
   }
-  // The job file is read from its start twice: to check it, then for its entries.
+  // A job file is read from its start twice: to check it, then for its entries. The second
+  // time it fails, or it ends after its first 7 bytes as if it had been cut short meanwhile.
   std::int64_t ReadAt(NativeFile file, void* buffer, std::size_t count, std::uint64_t offset) override {
-    if (fault_ == Fault::SecondRead && offset == 0 && ++starts_ == 2) {
+    if (offset == 0 && ++starts_ == 2 && fault_ == Fault::SecondRead) {
       errno = EIO;
       return -1;
     }
+    if (starts_ == 2 && fault_ == Fault::Changed) count = offset < 7 ? 7 - offset : 0;
     return PlatformWrapper::ReadAt(file, buffer, count, offset);
   }
 
@@ -80,11 +82,15 @@ TEST(BatchDriverTest, InjectedFaults) {
        "Processing file '$/empty.xml':\nProcessing file '$/empty.xml':\n",
        "Out of memory.\nThe reader lost its file.\nI/O error\n"},
       {"a short tag write", Fault::TagWrite, {"$/job.xml"}, kExitSuccess,
-       "Processing file '$/job.xml':\nCannot write ID3 tag to file '$/a.mp3'.\nCannot open file '$/missing.mp3' or an error occurred while reading it.\n",
-       ""},
+       "Processing file '$/job.xml':\nCannot write ID3 tag to file '$/a.mp3'.\n"
+       "Cannot open file '$/missing.mp3' or an error occurred while reading it.\n", ""},
       {"the job file unreadable after its check", Fault::SecondRead, {"$/job.xml", "$/empty.xml"}, kExitSuccess,
        "Processing file '$/job.xml':\nProcessing file '$/empty.xml':\n",
        "Input/output error\nThe job file changed or could not be read while its entries were processed.\n"},
+      {"the job file cut short after its check", Fault::Changed, {"$/job.xml", "$/empty.xml"}, kExitSuccess,
+       "Processing file '$/job.xml':\nProcessing file '$/empty.xml':\n",
+       "Premature end of data (line 1, column 8)\n"
+       "The job file changed or could not be read while its entries were processed.\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
