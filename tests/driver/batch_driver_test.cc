@@ -38,8 +38,7 @@ class FaultyPlatform : public PlatformWrapper {
     return PlatformWrapper::PathStatus(path);
   }
   std::int64_t WriteAt(NativeFile file, const void* buffer, std::size_t count, std::uint64_t offset) override {
-    if (fault_ == Fault::TagWrite) return PlatformWrapper::WriteAt(file, buffer, count / 2, offset);
-    return PlatformWrapper::WriteAt(file, buffer, count, offset);
+    return PlatformWrapper::WriteAt(file, buffer, fault_ == Fault::TagWrite ? count / 2 : count, offset);
   }
   // A job file is read from its start twice: to check it, then for its entries. The second
   // time it fails, or it ends after its first 7 bytes as if it had been cut short meanwhile.
