@@ -1,23 +1,30 @@
+// Faults a real run can hardly provoke, injected through the platform: each ends only
+// its own job file or entry, is reported, and leaves the files as they were.
 #include "driver/batch_driver.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <new>
-#include <set>
+#include <string>
+#include <vector>
 
 #include "driver/job_file_failure.h"
 #include "platform/posix/posix_platform.h"
 #include "support/temp_dir.h"
 
-namespace velkor {
+namespace velkor::testing {
 namespace {
 
-// The real platform with standard output and error captured, and faults on request.
-class CapturingPlatform : public PlatformWrapper {
- public:
-  CapturingPlatform() : PlatformWrapper(real_) {}
+enum class Fault { None, Runtime, TagWrite, SecondRead, Changed };
 
-  bool InitRuntime() override { return runtime_starts && PlatformWrapper::InitRuntime(); }
+// The real platform with its output captured, in English and UTF-8, and one fault. The job
+// files "oom.xml" and "lost.xml" fail as the reader would when memory or the file runs out.
+class FaultyPlatform : public PlatformWrapper {
+ public:
+  explicit FaultyPlatform(Fault fault) : PlatformWrapper(real_), fault_(fault) {}
+
+  bool InitRuntime() override { return fault_ != Fault::Runtime && PlatformWrapper::InitRuntime(); }
   std::string MessagesLocaleName() override { return "en_US.UTF-8"; }
   std::string CharsetName() override { return "UTF-8"; }
   bool OutputIsTerminal() override { return false; }
@@ -26,46 +33,82 @@ class CapturingPlatform : public PlatformWrapper {
     (stream == OutputStream::Out ? out : err).append(bytes);
   }
   SystemError PathStatus(const std::string& path) override {
-    if (throw_bad_alloc_for.count(path)) throw std::bad_alloc();
-    if (throw_failure_for.count(path)) throw JobFileFailure(u"The reader lost its file.", u"I/O error");
+    if (path == "oom.xml") throw std::bad_alloc();
+    if (path == "lost.xml") throw JobFileFailure(u"The reader lost its file.", u"I/O error");
     return PlatformWrapper::PathStatus(path);
   }
+  std::int64_t WriteAt(NativeFile file, const void* buffer, std::size_t count, std::uint64_t offset) override {
+    return PlatformWrapper::WriteAt(file, buffer, fault_ == Fault::TagWrite ? count / 2 : count, offset);
+  }
+  // A job file is read from its start twice: to check it, then for its entries. The second
+  // time it fails, or it ends after its first 7 bytes as if it had been cut short meanwhile.
+  std::int64_t ReadAt(NativeFile file, void* buffer, std::size_t count, std::uint64_t offset) override {
+    if (offset == 0 && ++starts_ == 2 && fault_ == Fault::SecondRead) {
+      errno = EIO;
+      return -1;
+    }
+    if (starts_ == 2 && fault_ == Fault::Changed) count = offset < 7 ? 7 - offset : 0;
+    return PlatformWrapper::ReadAt(file, buffer, count, offset);
+  }
 
-  bool runtime_starts = true;
-  std::set<std::string> throw_bad_alloc_for, throw_failure_for;
   std::string out, err;
 
  private:
   PosixPlatform real_;
+  Fault fault_;
+  int starts_ = 0;
 };
 
-TEST(RunBatch, ExitCodesOfStartUp) {
-  CapturingPlatform broken;
-  broken.runtime_starts = false;
-  EXPECT_EQ(RunBatch(broken, {"job.xml"}), kExitRuntimeFailed);
-  EXPECT_EQ(broken.err, "Fatal Error: MFC initialization failed.\n");
-  EXPECT_EQ(broken.out, "");
-
-  CapturingPlatform usage;
-  EXPECT_EQ(RunBatch(usage, {}), kExitUsage);
-  EXPECT_EQ(usage.out.substr(0, 12), "Velkor 3.0\t\t");
-  EXPECT_EQ(usage.err, "");
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
 }
 
-TEST(RunBatch, AFailingJobFileEndsOnlyItselfAndTheExitCodeStaysZero) {
-  testing::TempDir dir;
-  const std::string good = dir / "good.xml";
-  testing::WriteFile(good, "<album/>");
-  CapturingPlatform platform;
-  platform.throw_bad_alloc_for = {"oom.xml"};
-  platform.throw_failure_for = {"broken.xml"};
-
-  EXPECT_EQ(RunBatch(platform, {"oom.xml", good, "broken.xml", good}), kExitSuccess);
-  EXPECT_EQ(platform.err, "Out of memory.\nThe reader lost its file.\nI/O error\n");
-  const std::string processing = "Processing file '" + good + "':\n";
-  EXPECT_EQ(platform.out.substr(0, processing.size()), processing);
-  EXPECT_NE(platform.out.find(processing, processing.size()), std::string::npos) << platform.out;
+TEST(BatchDriverTest, InjectedFaults) {
+  const struct {
+    const char* name;
+    Fault fault;
+    std::vector<std::string> job_files;  // $ is the temp folder
+    int exit_code;
+    std::string out, err;
+  } rows[] = {
+      {"the runtime does not start", Fault::Runtime, {"$/job.xml"}, kExitRuntimeFailed, "",
+       "Fatal Error: MFC initialization failed.\n"},
+      {"out of memory and a lost file end only their job file", Fault::None,
+       {"oom.xml", "$/empty.xml", "lost.xml", "$/empty.xml"}, kExitSuccess,
+       "Processing file '$/empty.xml':\nProcessing file '$/empty.xml':\n",
+       "Out of memory.\nThe reader lost its file.\nI/O error\n"},
+      {"a short tag write", Fault::TagWrite, {"$/job.xml"}, kExitSuccess,
+       "Processing file '$/job.xml':\nCannot write ID3 tag to file '$/a.mp3'.\n"
+       "Cannot open file '$/missing.mp3' or an error occurred while reading it.\n", ""},
+      {"the job file unreadable after its check", Fault::SecondRead, {"$/job.xml", "$/empty.xml"}, kExitSuccess,
+       "Processing file '$/job.xml':\nProcessing file '$/empty.xml':\n",
+       "Input/output error\nThe job file changed or could not be read while its entries were processed.\n"},
+      {"the job file cut short after its check", Fault::Changed, {"$/job.xml", "$/empty.xml"}, kExitSuccess,
+       "Processing file '$/job.xml':\nProcessing file '$/empty.xml':\n",
+       "Premature end of data (line 1, column 8)\n"
+       "The job file changed or could not be read while its entries were processed.\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir dir;
+    const std::string audio(500, 'a');
+    WriteFile(dir / "a.mp3", audio);
+    WriteFile(dir / "empty.xml", "<album/>");
+    WriteFile(dir / "job.xml",
+              Replace("<album><file oldName='$/a.mp3' title='A'/><file oldName='$/missing.mp3' title='M'/></album>",
+                      "$", dir.path()));
+    std::vector<std::string> job_files;
+    for (const std::string& name : row.job_files) job_files.push_back(Replace(name, "$", dir.path()));
+    FaultyPlatform platform(row.fault);
+    EXPECT_EQ(RunBatch(platform, job_files), row.exit_code);
+    EXPECT_EQ(platform.out, Replace(row.out, "$", dir.path()));
+    EXPECT_EQ(platform.err, row.err);
+    EXPECT_EQ(ReadFile(dir / "a.mp3"), audio);
+  }
 }
 
 }  // namespace
-}  // namespace velkor
+}  // namespace velkor::testing
