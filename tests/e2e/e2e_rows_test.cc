@@ -19,8 +19,7 @@
 #include <map>
 #include <sstream>
 
-#include "support/run_program.h"
-#include "support/temp_dir.h"
+#include "support/support.h"
 
 namespace velkor::testing {
 namespace {
@@ -122,8 +121,7 @@ std::map<std::string, std::string> Files(const std::string& dir) {
   return files;
 }
 
-// From here on every flock() of this process and what it runs fails with `error`, as on a
-// file system without locks (ENOLCK, EOPNOTSUPP) or for a file locked elsewhere.
+// From here on every flock() of this process and what it runs fails with `error`.
 void FailFlock(int error) {
   sock_filter filter[] = {
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
@@ -135,30 +133,32 @@ void FailFlock(int error) {
   if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) _exit(125);
 }
 
+struct Velkor {
+  std::vector<std::string> args;
+  RunOptions options;
+  int exit_code = 0;
+  std::string out;
+};
+
 class Rows : public ::testing::TestWithParam<Row> {};
 
 TEST_P(Rows, Run) {
   TempDir dir;
   RunOptions options;
   options.cwd = dir.path();
-  std::string locale = "C.UTF-8", out;
-  for (const auto& [keyword, rest] : GetParam().lines) {
-    if (keyword == "locale") locale = rest;
-    if (keyword == "width") options.terminal_width = std::stoi(rest);
-  }
-  const std::string charset = locale.substr(locale.find('.') + 1);
-  std::vector<std::vector<std::string>> runs;
+  std::string locale = "C.UTF-8", charset = "UTF-8";
+  std::vector<Velkor> runs;
   std::map<std::string, std::string> before, after;
-  int exit_code = 0;
   for (auto [keyword, rest] : GetParam().lines) {
-    // \c at the end of an expected line leaves its line end out.
-    bool open = rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\\c") == 0;
-    if (keyword == "out") {
-      out += Bytes(rest.substr(0, rest.size() - (open ? 2 : 0)), charset) + (open ? "" : "\n");
+    if (keyword == "locale") locale = rest, charset = rest.substr(rest.find('.') + 1);
+    if (keyword == "out") {  // \c at its end leaves the line end out
+      bool open = rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\\c") == 0;
+      runs.back().out += Bytes(rest.substr(0, rest.size() - (open ? 2 : 0)), charset) + (open ? "" : "\n");
       continue;
     }
     // Names are in the locale's charset on disk (under Wine they would be UTF-8).
     std::string name = Bytes(Word(&rest), charset);
+    if (keyword == "width") options.terminal_width = std::stoi(name);
     if (keyword == "env") options.env.push_back(name);
     if (keyword == "limit") options.file_size_limit = std::stol(name);
     options.output_closed |= keyword == "closed";
@@ -166,34 +166,32 @@ TEST_P(Rows, Run) {
       options.in_child = [] { fcntl(STDOUT_FILENO, F_SETFL, fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK); };
       options.while_running = [](int, const std::string&) { usleep(500); };
     }
-    const int flock_error = keyword == "flock" ? (name == "ENOLCK" ? ENOLCK : name == "EOPNOTSUPP" ? EOPNOTSUPP : EWOULDBLOCK) : 0;
-    if (flock_error) options.in_child = [flock_error] { FailFlock(flock_error); };
-    if (keyword == "exit") exit_code = std::stoi(name);
+    const int flock_error = name == "ENOLCK" ? ENOLCK : EOPNOTSUPP;
+    if (keyword == "flock") options.in_child = [flock_error] { FailFlock(flock_error); };
+    if (keyword == "exit") runs.back().exit_code = std::stoi(name);
     for (; keyword == "audio" && !name.empty(); name = Bytes(Word(&rest), charset)) before[name] = std::string(200, 'a');
     if (keyword == "file") before[name] = Bytes(rest, charset);
     if (keyword == "job") before[name] += Bytes(rest, "UTF-8") + "\n";
     if (keyword == "dir") before[name] = "/";
     if (keyword == "after") after[name] = Bytes(rest, charset);
-    if (keyword == "run") runs.emplace_back();
+    if (keyword == "run") runs.push_back({{}, options, 0, {}});
     for (; keyword == "run" && !(name.empty() && rest.empty()); name = Bytes(Word(&rest), charset)) {
-      runs.back().push_back(name);
+      runs.back().args.push_back(name);
     }
-  }
-  for (size_t at = 0; options.terminal_width > 0 && (at = out.find('\n', at)) != std::string::npos; at += 2) {
-    out.insert(at, "\r");  // the terminal's line ends
   }
   for (const auto& [name, bytes] : before) {
     if (bytes == "/") mkdir((dir / name).c_str(), 0700);
     else WriteFile(dir / name, bytes);
   }
-  std::string actual;
-  for (const std::vector<std::string>& args : runs) {
-    RunResult result = RunVelkor(args, locale, options);
-    EXPECT_EQ(result.exit_code, exit_code);
+  for (Velkor& run : runs) {
+    for (size_t at = 0; run.options.terminal_width > 0 && (at = run.out.find('\n', at)) != std::string::npos; at += 2) {
+      run.out.insert(at, "\r");  // the terminal's line ends
+    }
+    RunResult result = RunVelkor(run.args, locale, run.options);
+    EXPECT_EQ(result.exit_code, run.exit_code);
     EXPECT_EQ(result.err, "");
-    actual += result.out;
+    EXPECT_TRUE(Matches(result.out, run.out)) << "expected:\n" << run.out << "\nactual:\n" << result.out;
   }
-  EXPECT_TRUE(Matches(actual, out)) << "expected:\n" << out << "\nactual:\n" << actual;
   for (const auto& [name, bytes] : after) {
     if (bytes.empty()) before.erase(name);
     else before[name] = bytes;

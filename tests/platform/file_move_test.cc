@@ -12,7 +12,7 @@
 
 #include "platform/posix/posix_move.h"
 #include "platform/posix/posix_platform.h"
-#include "support/temp_dir.h"
+#include "support/support.h"
 
 namespace velkor::testing {
 namespace {
