@@ -6,8 +6,6 @@
 
 #include <cerrno>
 #include <new>
-#include <string>
-#include <vector>
 
 #include "driver/job_file_failure.h"
 #include "platform/posix/posix_platform.h"
@@ -56,10 +54,8 @@ class FaultyPlatform : public PlatformWrapper {
   int starts_ = 0;
 };
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
+std::string Replace(std::string text, const std::string& to) {  // every $ by `to`
+  for (std::size_t at; (at = text.find('$')) != std::string::npos;) text.replace(at, 1, to);
   return text;
 }
 
@@ -93,10 +89,10 @@ TEST(BatchDriverTest, InjectedFaults) {
     WriteFile(dir / "empty.xml", "<album/>");
     WriteFile(dir / "job.xml", "<album><file oldName='" + dir / "a.mp3' title='A'/></album>");
     std::vector<std::string> job_files;
-    for (const std::string& name : row.job_files) job_files.push_back(Replace(name, "$", dir.path()));
+    for (const std::string& name : row.job_files) job_files.push_back(Replace(name, dir.path()));
     FaultyPlatform platform(row.fault);
     EXPECT_EQ(RunBatch(platform, job_files), row.exit_code);
-    EXPECT_EQ(platform.out, Replace(row.out, "$", dir.path()));
+    EXPECT_EQ(platform.out, Replace(row.out, dir.path()));
     EXPECT_EQ(platform.err, row.err);
     EXPECT_EQ(ReadFile(dir / "a.mp3"), audio);
   }

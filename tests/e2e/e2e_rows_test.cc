@@ -43,17 +43,15 @@ std::vector<Row> ReadRows() {
 
 std::string Convert(const std::string& utf8, const std::string& charset) {
   if (charset == "UTF-8" || utf8.empty()) return utf8;
-  iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
+  iconv_t cd = iconv_open(charset.c_str(), "UTF-8");  // the test's own charsets: always there
   std::string out(utf8.size() * 4, '\0');
   char *in = const_cast<char*>(utf8.data()), *to = out.data();
   size_t in_left = utf8.size(), out_left = out.size();
-  bool ok = cd != reinterpret_cast<iconv_t>(-1) && iconv(cd, &in, &in_left, &to, &out_left) == 0;
-  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  bool ok = iconv(cd, &in, &in_left, &to, &out_left) == 0;
+  iconv_close(cd);
   if (!ok) throw std::runtime_error("'" + utf8 + "' has no exact form in " + charset);
   return out.substr(0, out.size() - out_left);
 }
-
-std::string Field(const std::string& text, size_t size) { return (text + std::string(size, '\0')).substr(0, size); }
 
 // The bytes of a value (see rows.txt): text converted to `charset`, escapes and macros.
 std::string Bytes(const std::string& value, const std::string& charset) {
@@ -81,10 +79,10 @@ std::string Bytes(const std::string& value, const std::string& charset) {
       }
       std::vector<std::string> f;
       std::stringstream fields(macro.substr(4));
-      for (std::string field; std::getline(fields, field, '|');) f.push_back(Bytes(field, charset));
-      f.resize(7);
-      out += "TAG" + Field(f[0], 30) + Field(f[1], 30) + Field(f[2], 30) + Field(f[3], 4) + Field(f[4], 28) + '\0' +
-             static_cast<char>(std::stoi(f[5])) + static_cast<char>(std::stoi(f[6]));
+      for (std::string field; std::getline(fields, field, '|');) f.push_back(Bytes(field, charset) + std::string(30, '\0'));
+      f.resize(7, "0");
+      out += "TAG" + f[0].substr(0, 30) + f[1].substr(0, 30) + f[2].substr(0, 30) + f[3].substr(0, 4) + f[4].substr(0, 28) +
+             '\0' + static_cast<char>(std::stoi(f[5])) + static_cast<char>(std::stoi(f[6]));
     } else {
       text += value[i];
     }
@@ -133,7 +131,7 @@ void FailFlock(int error) {
   if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) _exit(125);
 }
 
-struct Velkor {
+struct VelkorRun {
   std::vector<std::string> args;
   RunOptions options;
   int exit_code = 0;
@@ -147,7 +145,7 @@ TEST_P(Rows, Run) {
   RunOptions options;
   options.cwd = dir.path();
   std::string locale = "C.UTF-8", charset = "UTF-8";
-  std::vector<Velkor> runs;
+  std::vector<VelkorRun> runs;
   std::map<std::string, std::string> before, after;
   for (auto [keyword, rest] : GetParam().lines) {
     if (keyword == "locale") locale = rest, charset = rest.substr(rest.find('.') + 1);
@@ -183,7 +181,7 @@ TEST_P(Rows, Run) {
     if (bytes == "/") mkdir((dir / name).c_str(), 0700);
     else WriteFile(dir / name, bytes);
   }
-  for (Velkor& run : runs) {
+  for (VelkorRun& run : runs) {
     for (size_t at = 0; run.options.terminal_width > 0 && (at = run.out.find('\n', at)) != std::string::npos; at += 2) {
       run.out.insert(at, "\r");  // the terminal's line ends
     }

@@ -8,10 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "id3/id3v1_tag.h"
 #include "platform/posix/posix_platform.h"
 #include "support/support.h"

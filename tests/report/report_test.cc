@@ -2,9 +2,6 @@
 // values are never interpreted, and nothing reads past them.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "report/line_wrap.h"
 #include "report/message_format.h"
 

@@ -26,11 +26,6 @@ TempDir::TempDir(const std::string& parent) {
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  // Tests take write bits away; give them back so everything can go.
-  for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-    if (it->is_directory(ignored)) chmod(it->path().c_str(), 0700);
-  }
   std::filesystem::remove_all(path_, ignored);
 }
 
@@ -48,7 +43,6 @@ bool FileExists(const std::string& path) {
   struct stat info;
   return lstat(path.c_str(), &info) == 0;
 }
-
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const RunOptions& options) {
   int out_pipe[2], err_pipe[2];

@@ -13,8 +13,6 @@ class TempDir {
  public:
   explicit TempDir(const std::string& parent = "");  // under $TMPDIR (or /tmp) unless given
   ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 

@@ -2,8 +2,6 @@
 // tags and output, exact or refused for paths.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "text/ansi_text.h"
 #include "text/utf.h"
 
