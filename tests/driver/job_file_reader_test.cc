@@ -3,19 +3,13 @@
 // clear result, never read anything but the job file, and libxml2 must print nothing.
 #include "driver/reader/libxml2/libxml2_job_file_reader.h"
 
-#include <fcntl.h>
 #include <libxml/xmlerror.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <string>
-#include <vector>
-
 #include "platform/posix/posix_platform.h"
-#include "support/temp_dir.h"
+#include "support/support.h"
 #include "text/utf.h"
 
 namespace velkor::testing {
@@ -27,11 +21,12 @@ std::string Repeat(const std::string& text, int count) {
   return out;
 }
 
-// A failure as a row expects it; line -1 when the position is of no interest.
+// A failure as a row expects it; line -1 when the position is of no interest (Fails).
 std::string Error(int code, int line, int column, const std::string& reason) {
   std::string at = line < 0 ? "" : " at " + std::to_string(line) + ":" + std::to_string(column);
   return "error " + std::to_string(code) + at + ": " + reason;
 }
+std::string Fails(int code, const std::string& reason) { return Error(code, -1, 0, reason); }
 
 // `count` entries, each with a Cyrillic title: several pieces of reading.
 std::string ManyEntries(int count, std::string* rows) {
@@ -51,10 +46,7 @@ class JobFileReaderTest : public ::testing::Test {
   // Loads the job file at `source` (or held in it) and reads it all: "album: ...\n" and one
   // line per entry, its fields in table order, or the error. Standard error must stay empty.
   std::string Read(const std::string& source, bool with_position = true, bool in_memory = false) {
-    std::fflush(stderr);
-    int saved = dup(2), file = open((dir_ / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    dup2(file, 2);
-    close(file);
+    ::testing::internal::CaptureStderr();
     ParseError error;
     std::string out;
     if (in_memory ? reader_->LoadJobFileFromMemory(source, &error) : reader_->LoadJobFile(source, &error)) {
@@ -69,13 +61,9 @@ class JobFileReaderTest : public ::testing::Test {
         out.back() = '\n';
       }
     } else {
-      out = Error(static_cast<int>(error.code), with_position ? error.line : -1, error.position,
-                  Utf16ToUtf8(error.reason));
+      out = Error(static_cast<int>(error.code), with_position ? error.line : -1, error.position, Utf16ToUtf8(error.reason));
     }
-    std::fflush(stderr);
-    dup2(saved, 2);
-    close(saved);
-    EXPECT_EQ(ReadFile(dir_ / "stderr"), "") << "libxml2 printed this";
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "libxml2 printed this";
     return out;
   }
 
@@ -89,7 +77,6 @@ TEST_F(JobFileReaderTest, EveryRow) {
   WriteFile(secret, "SECRET");
   WriteFile(dir_ / "secret.ent", "<!ENTITY leak 'SECRET'>");
   WriteFile(dir_ / "secret.dtd", "<!ENTITY leak 'SECRET'><!ATTLIST file title CDATA 'SECRET'>");
-  WriteFile(dir_ / "secret.xml", "<file oldName='SECRET'/>");
   const std::string dtd =
       "<!DOCTYPE r [<!ENTITY lib '/home/me/Music'><!ENTITY band 'Ton &amp; Steine'>"
       "<!ENTITY nested '[&lib;/&band;]'><!ENTITY spaced 'a\tb\nc'><!ENTITY escaped '&#38;#65;&#38;amp;'>"
@@ -150,8 +137,6 @@ TEST_F(JobFileReaderTest, EveryRow) {
       {"20000 entries read piece by piece", many, no_entry + many_rows},
       {"UTF-16LE", utf16, kino},
       // Files that are not well-formed: where and why, before any entry.
-      {"tag mismatch", "<?xml version=\"1.0\"?>\n<album title=\"x\">\n  <file oldName=\"a\"/>\n  <file>\n</album>\n",
-       Error(XML_ERR_TAG_NAME_MISMATCH, 5, 9, "Opening and ending tag mismatch: file line 4 and album")},
       {"error past the first piece", ManyEntries(3000, nullptr) + "<bad",
        Error(XML_ERR_DOCUMENT_END, 3003, 1, "Extra content at the end of the document")},
       {"blank", " \n\t\n", Error(XML_ERR_DOCUMENT_EMPTY, 3, 1, "Document is empty")},
@@ -165,41 +150,41 @@ TEST_F(JobFileReaderTest, EveryRow) {
        Error(XML_ERR_UNDECLARED_ENTITY, 1, 38, "Entity 'none' not defined")},
       // Nothing outside the job file is ever read.
       {"external entity in an attribute", "<!DOCTYPE r [<!ENTITY x SYSTEM '" + url + "/secret.txt'>]><r><file oldName='&x;'/></r>",
-       Error(XML_ERR_ENTITY_IS_EXTERNAL, -1, 0, "Attribute references external entity 'x'")},
+       Fails(XML_ERR_ENTITY_IS_EXTERNAL, "Attribute references external entity 'x'")},
       {"external entity in content", "<!DOCTYPE r [<!ENTITY x SYSTEM '" + secret + "'>]><r><file oldName='a'/>&x;</r>",
        no_entry + "a||||||||\n"},
       {"external parameter entity", "<!DOCTYPE r [<!ENTITY % p SYSTEM '" + url + "/secret.ent'> %p;]><r><file oldName='&leak;'/></r>",
-       Error(XML_ERR_UNDECLARED_ENTITY, -1, 0, "Entity 'leak' not defined")},
+       Fails(XML_ERR_UNDECLARED_ENTITY, "Entity 'leak' not defined")},
       {"external type", "<!DOCTYPE r SYSTEM '" + url + "/secret.dtd'><r><file oldName='a'/></r>", no_entry + "a||||||||\n"},
       // Bombs and limits end in an error, quickly.
       {"billion laughs in an attribute", "<!DOCTYPE r [" + laughs + "]><r><file title='&lol9;'/></r>",
-       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Detected an entity reference loop")},
+       Fails(XML_ERR_ENTITY_LOOP, "Detected an entity reference loop")},
       {"billion laughs in content", "<!DOCTYPE r [" + laughs + "]><r>&lol9;</r>",
-       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Detected an entity reference loop")},
+       Fails(XML_ERR_ENTITY_LOOP, "Detected an entity reference loop")},
       {"quadratic blow-up", "<!DOCTYPE r [" + big + "]><r>" + Repeat("<file title='&big;&big;&big;&big;'/>", 10000) + "</r>",
-       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Maximum entity amplification factor exceeded")},
+       Fails(XML_ERR_ENTITY_LOOP, "Maximum entity amplification factor exceeded")},
       {"quadratic blow-up in an entity", "<!DOCTYPE r [" + big + "<!ENTITY m '" + Repeat("&big;", 1000) + "'>]><r><file title='&m;'/></r>",
-       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Detected an entity reference loop")},
+       Fails(XML_ERR_ENTITY_LOOP, "Detected an entity reference loop")},
       {"entries multiplied", "<!DOCTYPE r [<!ENTITY a \"" + Repeat("<file oldName='x'/>", 100) + "\">]><r>" +
                                  Repeat("&a;", 100000) + "</r>",
-       Error(XML_ERR_ENTITY_LOOP, -1, 0, "Maximum entity amplification factor exceeded")},
+       Fails(XML_ERR_ENTITY_LOOP, "Maximum entity amplification factor exceeded")},
       {"entity building a large tree", "<!DOCTYPE r [<!ENTITY e '" + Repeat("<a/>", 2000000) + "'>]><r>&e;</r>",
-       Error(XML_ERR_ENTITY_PROCESSING, -1, 0, "Document type declaration too large")},
+       Fails(XML_ERR_ENTITY_PROCESSING, "Document type declaration too large")},
       {"depth 256", "<r>" + Repeat("<d>", 254) + "<file oldName='deep'/>" + Repeat("</d>", 254) + "</r>",
        no_entry + "deep||||||||\n"},
       {"depth 257", "<r>" + Repeat("<d>", 255) + "<file/>" + Repeat("</d>", 255) + "</r>",
        Error(XML_ERR_INTERNAL_ERROR, 1, 774, "Excessive depth in document: 256")},
       {"1000 attributes", "<r><file" + attributes + "/></r>", no_entry + "||||||||\n"},
       {"1001 attributes", "<r><file" + attributes + " z=''/></r>",
-       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of attributes on an element: more than 1000")},
+       Fails(XML_ERR_INTERNAL_ERROR, "Excessive number of attributes on an element: more than 1000")},
       {"1000 attributes in an entity", "<!DOCTYPE r [<!ENTITY e \"<file" + attributes + "/>\">]><r>&e;</r>",
        no_entry + "||||||||\n"},
       {"1001 attributes in an entity", "<!DOCTYPE r [<!ENTITY e \"<x" + attributes + " z=''/>\">]><r>&e;</r>",
-       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of attributes on an element: more than 1000")},
+       Fails(XML_ERR_INTERNAL_ERROR, "Excessive number of attributes on an element: more than 1000")},
       {"1001 namespaces in scope", "<r" + namespaces + "><d" + namespaces + " xmlns:z='urn:x'/></r>",
-       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of namespace declarations in scope: more than 1000")},
+       Fails(XML_ERR_INTERNAL_ERROR, "Excessive number of namespace declarations in scope: more than 1000")},
       {"1001 attribute declarations", "<!DOCTYPE r [<!ATTLIST x" + declarations + " z CDATA 'x'>]><r/>",
-       Error(XML_ERR_INTERNAL_ERROR, -1, 0, "Excessive number of attribute declarations: more than 1000")},
+       Fails(XML_ERR_INTERNAL_ERROR, "Excessive number of attribute declarations: more than 1000")},
       {"'=' in values, comments (one across two pieces) and CDATA counts for nothing",
        "<!DOCTYPE r [<!ENTITY e \"<!--" + equals + "--><file title='" + equals + "'/><![CDATA[" + equals + "]]>\">]>"
        "<r><!--" + Repeat(equals, 14) + "-->&e;</r>", no_entry + "|||" + equals + "|||||\n"},

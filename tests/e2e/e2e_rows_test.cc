@@ -19,8 +19,7 @@
 #include <map>
 #include <sstream>
 
-#include "support/run_program.h"
-#include "support/temp_dir.h"
+#include "support/support.h"
 
 namespace velkor::testing {
 namespace {
@@ -44,17 +43,15 @@ std::vector<Row> ReadRows() {
 
 std::string Convert(const std::string& utf8, const std::string& charset) {
   if (charset == "UTF-8" || utf8.empty()) return utf8;
-  iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
+  iconv_t cd = iconv_open(charset.c_str(), "UTF-8");  // the test's own charsets: always there
   std::string out(utf8.size() * 4, '\0');
   char *in = const_cast<char*>(utf8.data()), *to = out.data();
   size_t in_left = utf8.size(), out_left = out.size();
-  bool ok = cd != reinterpret_cast<iconv_t>(-1) && iconv(cd, &in, &in_left, &to, &out_left) == 0;
-  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  bool ok = iconv(cd, &in, &in_left, &to, &out_left) == 0;
+  iconv_close(cd);
   if (!ok) throw std::runtime_error("'" + utf8 + "' has no exact form in " + charset);
   return out.substr(0, out.size() - out_left);
 }
-
-std::string Field(const std::string& text, size_t size) { return (text + std::string(size, '\0')).substr(0, size); }
 
 // The bytes of a value (see rows.txt): text converted to `charset`, escapes and macros.
 std::string Bytes(const std::string& value, const std::string& charset) {
@@ -82,10 +79,10 @@ std::string Bytes(const std::string& value, const std::string& charset) {
       }
       std::vector<std::string> f;
       std::stringstream fields(macro.substr(4));
-      for (std::string field; std::getline(fields, field, '|');) f.push_back(Bytes(field, charset));
-      f.resize(7);
-      out += "TAG" + Field(f[0], 30) + Field(f[1], 30) + Field(f[2], 30) + Field(f[3], 4) + Field(f[4], 28) + '\0' +
-             static_cast<char>(std::stoi(f[5])) + static_cast<char>(std::stoi(f[6]));
+      for (std::string field; std::getline(fields, field, '|');) f.push_back(Bytes(field, charset) + std::string(30, '\0'));
+      f.resize(7, "0");
+      out += "TAG" + f[0].substr(0, 30) + f[1].substr(0, 30) + f[2].substr(0, 30) + f[3].substr(0, 4) + f[4].substr(0, 28) +
+             '\0' + static_cast<char>(std::stoi(f[5])) + static_cast<char>(std::stoi(f[6]));
     } else {
       text += value[i];
     }
@@ -122,8 +119,7 @@ std::map<std::string, std::string> Files(const std::string& dir) {
   return files;
 }
 
-// From here on every flock() of this process and what it runs fails with `error`, as on a
-// file system without locks (ENOLCK, EOPNOTSUPP) or for a file locked elsewhere.
+// From here on every flock() of this process and what it runs fails with `error`.
 void FailFlock(int error) {
   sock_filter filter[] = {
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
@@ -135,30 +131,32 @@ void FailFlock(int error) {
   if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) _exit(125);
 }
 
+struct VelkorRun {
+  std::vector<std::string> args;
+  RunOptions options;
+  int exit_code = 0;
+  std::string out;
+};
+
 class Rows : public ::testing::TestWithParam<Row> {};
 
 TEST_P(Rows, Run) {
   TempDir dir;
   RunOptions options;
   options.cwd = dir.path();
-  std::string locale = "C.UTF-8", out;
-  for (const auto& [keyword, rest] : GetParam().lines) {
-    if (keyword == "locale") locale = rest;
-    if (keyword == "width") options.terminal_width = std::stoi(rest);
-  }
-  const std::string charset = locale.substr(locale.find('.') + 1);
-  std::vector<std::vector<std::string>> runs;
+  std::string locale = "C.UTF-8", charset = "UTF-8";
+  std::vector<VelkorRun> runs;
   std::map<std::string, std::string> before, after;
-  int exit_code = 0;
   for (auto [keyword, rest] : GetParam().lines) {
-    // \c at the end of an expected line leaves its line end out.
-    bool open = rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\\c") == 0;
-    if (keyword == "out") {
-      out += Bytes(rest.substr(0, rest.size() - (open ? 2 : 0)), charset) + (open ? "" : "\n");
+    if (keyword == "locale") locale = rest, charset = rest.substr(rest.find('.') + 1);
+    if (keyword == "out") {  // \c at its end leaves the line end out
+      bool open = rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\\c") == 0;
+      runs.back().out += Bytes(rest.substr(0, rest.size() - (open ? 2 : 0)), charset) + (open ? "" : "\n");
       continue;
     }
     // Names are in the locale's charset on disk (under Wine they would be UTF-8).
     std::string name = Bytes(Word(&rest), charset);
+    if (keyword == "width") options.terminal_width = std::stoi(name);
     if (keyword == "env") options.env.push_back(name);
     if (keyword == "limit") options.file_size_limit = std::stol(name);
     options.output_closed |= keyword == "closed";
@@ -166,34 +164,32 @@ TEST_P(Rows, Run) {
       options.in_child = [] { fcntl(STDOUT_FILENO, F_SETFL, fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK); };
       options.while_running = [](int, const std::string&) { usleep(500); };
     }
-    const int flock_error = keyword == "flock" ? (name == "ENOLCK" ? ENOLCK : name == "EOPNOTSUPP" ? EOPNOTSUPP : EWOULDBLOCK) : 0;
-    if (flock_error) options.in_child = [flock_error] { FailFlock(flock_error); };
-    if (keyword == "exit") exit_code = std::stoi(name);
+    const int flock_error = name == "ENOLCK" ? ENOLCK : EOPNOTSUPP;
+    if (keyword == "flock") options.in_child = [flock_error] { FailFlock(flock_error); };
+    if (keyword == "exit") runs.back().exit_code = std::stoi(name);
     for (; keyword == "audio" && !name.empty(); name = Bytes(Word(&rest), charset)) before[name] = std::string(200, 'a');
     if (keyword == "file") before[name] = Bytes(rest, charset);
     if (keyword == "job") before[name] += Bytes(rest, "UTF-8") + "\n";
     if (keyword == "dir") before[name] = "/";
     if (keyword == "after") after[name] = Bytes(rest, charset);
-    if (keyword == "run") runs.emplace_back();
+    if (keyword == "run") runs.push_back({{}, options, 0, {}});
     for (; keyword == "run" && !(name.empty() && rest.empty()); name = Bytes(Word(&rest), charset)) {
-      runs.back().push_back(name);
+      runs.back().args.push_back(name);
     }
-  }
-  for (size_t at = 0; options.terminal_width > 0 && (at = out.find('\n', at)) != std::string::npos; at += 2) {
-    out.insert(at, "\r");  // the terminal's line ends
   }
   for (const auto& [name, bytes] : before) {
     if (bytes == "/") mkdir((dir / name).c_str(), 0700);
     else WriteFile(dir / name, bytes);
   }
-  std::string actual;
-  for (const std::vector<std::string>& args : runs) {
-    RunResult result = RunVelkor(args, locale, options);
-    EXPECT_EQ(result.exit_code, exit_code);
+  for (VelkorRun& run : runs) {
+    for (size_t at = 0; run.options.terminal_width > 0 && (at = run.out.find('\n', at)) != std::string::npos; at += 2) {
+      run.out.insert(at, "\r");  // the terminal's line ends
+    }
+    RunResult result = RunVelkor(run.args, locale, run.options);
+    EXPECT_EQ(result.exit_code, run.exit_code);
     EXPECT_EQ(result.err, "");
-    actual += result.out;
+    EXPECT_TRUE(Matches(result.out, run.out)) << "expected:\n" << run.out << "\nactual:\n" << result.out;
   }
-  EXPECT_TRUE(Matches(actual, out)) << "expected:\n" << out << "\nactual:\n" << actual;
   for (const auto& [name, bytes] : after) {
     if (bytes.empty()) before.erase(name);
     else before[name] = bytes;

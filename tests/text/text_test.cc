@@ -2,8 +2,6 @@
 // tags and output, exact or refused for paths.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "platform/posix/posix_charset.h"
 #include "text/utf.h"
 

@@ -1,13 +1,28 @@
-// Runs a program with a fixed environment, its output redirected to pipes or shown on
-// a real pseudo-terminal of a chosen width.
-#ifndef VELKOR_TESTS_SUPPORT_RUN_PROGRAM_H_
-#define VELKOR_TESTS_SUPPORT_RUN_PROGRAM_H_
+// What every test shares: a temp folder removed afterwards, its files, and runs of a program
+// (or of velkor) with a fixed environment, output to pipes or to a real pseudo-terminal.
+#ifndef VELKOR_TESTS_SUPPORT_SUPPORT_H_
+#define VELKOR_TESTS_SUPPORT_SUPPORT_H_
 
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace velkor::testing {
+
+class TempDir {
+ public:
+  explicit TempDir(const std::string& parent = "");  // under $TMPDIR (or /tmp) unless given
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
 
 struct RunOptions {
   std::vector<std::string> env;  // the whole environment, "NAME=value"
@@ -21,13 +36,12 @@ struct RunOptions {
 };
 
 struct RunResult {
-  int exit_code = -1;  // -1 when the program did not exit normally
-  int signal = 0;      // the signal that ended it, if one did
-  std::string out;     // what the terminal received, when there was one
-  std::string err;
+  int exit_code = -1;    // -1 when the program did not exit normally
+  int signal = 0;        // the signal that ended it, if one did
+  std::string out, err;  // out: what the terminal received, when there was one
 };
 
-// `program` is looked up in PATH when it has no slash; `args` follow it.
+// `program` is looked up in PATH when it has no slash.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const RunOptions& options);
 
 // Runs velkor with LC_ALL=`locale`, PATH and TERM, the sanitizer, LOCPATH and Wine settings
@@ -38,4 +52,4 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& loc
 
 }  // namespace velkor::testing
 
-#endif  // VELKOR_TESTS_SUPPORT_RUN_PROGRAM_H_
+#endif  // VELKOR_TESTS_SUPPORT_SUPPORT_H_

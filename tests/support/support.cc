@@ -1,19 +1,48 @@
-#include "support/run_program.h"
+#include "support/support.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
 
 namespace velkor::testing {
+
+TempDir::TempDir(const std::string& parent) {
+  const char* tmp = std::getenv("TMPDIR");
+  path_ = (!parent.empty() ? parent : tmp && *tmp ? tmp : "/tmp") + std::string("/velkor-test-XXXXXX");
+  if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed: " + path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes)) throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const RunOptions& options) {
   int out_pipe[2], err_pipe[2];
