@@ -6,26 +6,24 @@ namespace velkor {
 namespace msxml {
 namespace {
 
-// IXMLDOMDocument2, as far as its setProperty; msxml.h does not declare it.
-const IID kDocument2Id = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-struct Document2 : IXMLDOMDocument {
-  virtual HRESULT STDMETHODCALLTYPE get_namespaces(IUnknown** collection) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_schemas(VARIANT* schemas) = 0;
-  virtual HRESULT STDMETHODCALLTYPE putref_schemas(VARIANT schemas) = 0;
-  virtual HRESULT STDMETHODCALLTYPE validate(IXMLDOMParseError** error) = 0;
-  virtual HRESULT STDMETHODCALLTYPE setProperty(BSTR name, VARIANT value) = 0;
-};
-
 // A document type declaration ends the parse, so no entity is ever expanded; parsers
-// without that switch still resolve nothing from outside.
+// without that switch still resolve nothing from outside. The switch is a property of
+// IXMLDOMDocument2, which msxml.h does not declare: it is set through the document's
+// automation interface.
 void ProhibitDtd(IXMLDOMDocument* document) {
-  ComPtr<Document2> document2;
-  if (FAILED(document->QueryInterface(kDocument2Id, reinterpret_cast<void**>(document2.Out())))) return;
-  Bstr name(u"ProhibitDTD");
-  Variant on;
-  on.get()->vt = VT_BOOL;
-  on.get()->boolVal = VARIANT_TRUE;
-  if (name.get()) document2->setProperty(name.get(), *on.get());
+  wchar_t method[] = L"setProperty";
+  wchar_t* names[] = {method};
+  DISPID id = 0;
+  if (FAILED(document->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return;
+  Variant arguments[2];  // in reverse order: the value, then the name
+  arguments[0].get()->vt = VT_BOOL;
+  arguments[0].get()->boolVal = VARIANT_TRUE;
+  arguments[1].get()->vt = VT_BSTR;
+  arguments[1].get()->bstrVal = SysAllocString(L"ProhibitDTD");
+  if (!arguments[1].get()->bstrVal) return;
+  VARIANT values[2] = {*arguments[0].get(), *arguments[1].get()};
+  DISPPARAMS parameters = {values, nullptr, 2, 0};
+  document->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
 }
 
 }  // namespace
