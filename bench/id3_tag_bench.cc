@@ -40,7 +40,7 @@ double TimePerTag(velkor::Platform& platform, const std::string& path, off_t siz
     velkor::Id3v1Tag block;
     velkor::TagFile file;
     if (velkor::TagProbe(platform, path, &block, &file) != velkor::ProbeResult::NoTag) std::exit(2);
-    velkor::TagBuilder(entry, album, &block);
+    velkor::TagBuilder(platform, entry, album, &block);
     if (!velkor::AppendTag(file, block)) std::exit(2);
     if (truncate(path.c_str(), size) != 0) std::exit(2);
   }

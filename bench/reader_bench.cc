@@ -36,9 +36,10 @@ constexpr int kRounds = 7;
 
 // Reads every entry; prints the entry count and a checksum so nothing is skipped.
 int ReadOnly(const std::string& path) {
-  if (!InitXmlLibrary()) return 2;
   PosixPlatform platform;
-  std::unique_ptr<JobFileReader> reader = JobFileReader::Create(platform);
+  ReaderFailure failure;
+  std::unique_ptr<JobFileReader> reader = CreateJobFileReader(platform, &failure);
+  if (!reader) return 2;
   ParseError error;
   if (!reader->LoadJobFile(path, &error)) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), Utf16ToUtf8(error.reason).c_str());
@@ -55,7 +56,6 @@ int ReadOnly(const std::string& path) {
     for (const auto& binding : kEntryBindings) units += (entry.*binding.field).size();
   }
   reader.reset();
-  ShutdownXmlLibrary();
   std::printf("%lld %zu\n", count, units);
   return 0;
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "driver/job_file_failure.h"
-#include "driver/job_file_reader.h"
+#include "driver/reader/libxml2/libxml2_job_file_reader.h"
 #include "platform/posix/posix_platform.h"
 
 namespace {
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static velkor::PosixPlatform platform;
-  std::unique_ptr<velkor::JobFileReader> reader = velkor::JobFileReader::Create(platform);
+  auto reader = std::make_unique<velkor::Libxml2JobFileReader>(platform);
   velkor::ParseError error;
   if (!reader->LoadJobFileFromMemory(std::string(reinterpret_cast<const char*>(data), size), &error)) {
     if (error.code == 0 || error.reason.empty() || EndsInLineBreak(error.reason)) std::abort();

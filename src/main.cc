@@ -1,5 +1,4 @@
 // velkor job.xml [more.xml...]: renames audio files and gives them ID3 v1.1 tags.
-#include <string>
 #include <vector>
 
 #include "driver/batch_driver.h"
@@ -7,5 +6,5 @@
 
 int main(int argc, char** argv) {
   velkor::PosixPlatform platform;
-  return velkor::RunBatch(platform, std::vector<std::string>(argv + 1, argv + argc));
+  return velkor::RunBatch(platform, std::vector<velkor::NativePath>(argv + 1, argv + argc));
 }

@@ -2,7 +2,6 @@
 #ifndef VELKOR_DRIVER_BATCH_DRIVER_H_
 #define VELKOR_DRIVER_BATCH_DRIVER_H_
 
-#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -18,7 +17,7 @@ enum ExitCode : int {
 };
 
 // `job_files` are the command-line arguments after the program name, as given.
-int RunBatch(Platform& platform, const std::vector<std::string>& job_files);
+int RunBatch(Platform& platform, const std::vector<NativePath>& job_files);
 
 }  // namespace velkor
 

@@ -7,7 +7,6 @@
 #include "platform/platform.h"
 #include "report/console_reporter.h"
 #include "report/message_catalogue.h"
-#include "text/ansi_text.h"
 
 namespace velkor {
 namespace {
@@ -24,31 +23,32 @@ bool HasTagInformation(const TrackEntry& entry, const AlbumDefaults& album) {
 // A path from a job file that cannot be encoded exactly fails its operation like a
 // missing file would.
 bool Rename(Platform& platform, const std::u16string& from, const std::u16string& to) {
-  std::string native_from, native_to;
-  return ToNativePath(from, &native_from) && ToNativePath(to, &native_to) &&
+  NativePath native_from, native_to;
+  return platform.PathFromText(from, &native_from) && platform.PathFromText(to, &native_to) &&
          platform.MoveFile(native_from, native_to) == 0;
 }
 
 void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, const std::u16string& target) {
-  std::string native_target;
+  NativePath native_target;
   Id3v1Tag tag;
   TagFile file;
-  ProbeResult probe = ToNativePath(target, &native_target) ? TagProbe(run.platform, native_target, &tag, &file)
-                                                           : ProbeResult::OpenFailed;
+  ProbeResult probe = run.platform.PathFromText(target, &native_target)
+                          ? TagProbe(run.platform, native_target, &tag, &file)
+                          : ProbeResult::OpenFailed;
   const std::u16string shown_target = run.reporter.Value(target);
   switch (probe) {
     case ProbeResult::OpenFailed:
-      run.reporter.Report(FormatText(IDS_OPEN_FAILED, {shown_target}), ReportClass::Error);
+      run.reporter.Report(FormatText(run.platform, IDS_OPEN_FAILED, {shown_target}), ReportClass::Error);
       return;
     case ProbeResult::HasTag:
-      run.reporter.Report(FormatText(IDS_HAS_TAG, {shown_target}), ReportClass::Warning);
+      run.reporter.Report(FormatText(run.platform, IDS_HAS_TAG, {shown_target}), ReportClass::Warning);
       return;
     case ProbeResult::NoTag:
-      TagBuilder(entry, album, &tag);
+      TagBuilder(run.platform, entry, album, &tag);
       if (AppendTag(file, tag)) {
-        run.reporter.Report(FormatText(IDS_TAG_ADDED, {shown_target}), ReportClass::Normal);
+        run.reporter.Report(FormatText(run.platform, IDS_TAG_ADDED, {shown_target}), ReportClass::Normal);
       } else {
-        run.reporter.Report(FormatText(IDS_TAG_WRITE_FAILED, {shown_target}), ReportClass::Error);
+        run.reporter.Report(FormatText(run.platform, IDS_TAG_WRITE_FAILED, {shown_target}), ReportClass::Error);
       }
       return;
   }
@@ -57,11 +57,11 @@ void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, c
 void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, std::int32_t ordinal) {
   const bool has_tag_information = HasTagInformation(entry, album);
   if (entry.oldName.empty()) {
-    run.reporter.Report(FormatText(IDS_NO_SOURCE_NAME, {ordinal}), ReportClass::Error);
+    run.reporter.Report(FormatText(run.platform, IDS_NO_SOURCE_NAME, {ordinal}), ReportClass::Error);
     return;
   }
   if (entry.newName.empty() && !has_tag_information) {
-    run.reporter.Report(FormatText(IDS_NOTHING_TO_DO, {ordinal}), ReportClass::Error);
+    run.reporter.Report(FormatText(run.platform, IDS_NOTHING_TO_DO, {ordinal}), ReportClass::Error);
     return;
   }
   if (!entry.newName.empty()) {
@@ -69,27 +69,27 @@ void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults&
     const std::u16string shown_old = run.reporter.Value(entry.oldName), shown_new = run.reporter.Value(entry.newName);
     if (!renamed) {
       // The old name is gone or the new one is taken: tagging either could hit the wrong file.
-      run.reporter.Report(FormatText(IDS_RENAME_FAILED, {shown_old, shown_new}), ReportClass::Error);
+      run.reporter.Report(FormatText(run.platform, IDS_RENAME_FAILED, {shown_old, shown_new}), ReportClass::Error);
       return;
     }
-    run.reporter.Report(FormatText(IDS_RENAMED, {shown_old, shown_new}), ReportClass::Normal);
+    run.reporter.Report(FormatText(run.platform, IDS_RENAMED, {shown_old, shown_new}), ReportClass::Normal);
   }
   if (has_tag_information) Tag(run, entry, album, entry.newName.empty() ? entry.oldName : entry.newName);
 }
 
 }  // namespace
 
-void ProcessJobFile(RunContext& run, const std::string& job_file) {
-  const std::u16string shown_job_name = run.reporter.Value(FromAnsi(job_file));
+void ProcessJobFile(RunContext& run, const NativePath& job_file) {
+  const std::u16string shown_job_name = run.reporter.Value(run.platform.PathForDisplay(job_file));
   ParseError error;
   if (!run.reader.LoadJobFile(job_file, &error)) {
     run.reporter.Report(
-        FormatNumbered(IDS_XML_PARSE_ERROR,
+        FormatNumbered(run.platform, IDS_XML_PARSE_ERROR,
                        {shown_job_name, error.code, error.line, error.position, run.reporter.Value(error.reason)}),
         ReportClass::Error);
     return;
   }
-  run.reporter.Report(FormatText(IDS_PROCESSING_FILE, {shown_job_name}), ReportClass::Header);
+  run.reporter.Report(FormatText(run.platform, IDS_PROCESSING_FILE, {shown_job_name}), ReportClass::Header);
 
   AlbumDefaults album;
   run.reader.ReadAlbumDefaults(&album);

@@ -2,15 +2,14 @@
 #ifndef VELKOR_DRIVER_ENTRY_PROCESSOR_H_
 #define VELKOR_DRIVER_ENTRY_PROCESSOR_H_
 
-#include <string>
-
 #include "driver/run_context.h"
+#include "platform/native_path.h"
 
 namespace velkor {
 
 // `job_file` is the path as named on the command line. Reports every outcome; throws
 // JobFileFailure when the rest of the job file cannot be read.
-void ProcessJobFile(RunContext& run, const std::string& job_file);
+void ProcessJobFile(RunContext& run, const NativePath& job_file);
 
 }  // namespace velkor
 

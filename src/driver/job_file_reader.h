@@ -1,5 +1,5 @@
-// Reads job files with libxml2: the album defaults of the root element, then every
-// file element beneath it in document order.
+// Reads job files: the album defaults of the root element, then every file element
+// beneath it in document order. Each platform has its own reader behind this interface.
 #ifndef VELKOR_DRIVER_JOB_FILE_READER_H_
 #define VELKOR_DRIVER_JOB_FILE_READER_H_
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/job_records.h"
 #include "platform/platform.h"
+#include "records/job_records.h"
 
 namespace velkor {
 
@@ -34,36 +34,27 @@ extern const std::array<FieldBinding<AlbumDefaults>, 4> kAlbumBindings;
 // A file element's attributes: rows 0 and 1 are the file names, rows 2 to 8 the tag fields.
 extern const std::array<FieldBinding<TrackEntry>, 9> kEntryBindings;
 
-// Brings up the XML library once per run; false when it cannot work.
-bool InitXmlLibrary();
-void ShutdownXmlLibrary();
-
 class JobFileReader {
  public:
-  // Nullptr when the reader cannot be created. Job files are read through `platform`.
-  static std::unique_ptr<JobFileReader> Create(Platform& platform);
-  ~JobFileReader();
+  virtual ~JobFileReader() = default;
 
-  // True when the job file at `path` (bytes, as given on the command line) is well-formed;
-  // otherwise false with `error` filled, before any entry is read. The whole file is read
-  // once here to check it and once more while the entries are walked; memory stays small
-  // however many entries it holds.
-  bool LoadJobFile(const std::string& path, ParseError* error);
-  // LoadJobFile for a job file held in memory.
-  bool LoadJobFileFromMemory(std::string bytes, ParseError* error);
-
-  void ReadAlbumDefaults(AlbumDefaults* defaults);
-  void OpenEntries();
+  // True when the job file at `path` (as given on the command line) is well-formed;
+  // otherwise false with `error` filled, before any entry is read.
+  virtual bool LoadJobFile(const NativePath& path, ParseError* error) = 0;
+  virtual void ReadAlbumDefaults(AlbumDefaults* defaults) = 0;
+  virtual void OpenEntries() = 0;
   // Fills `entry` from the next file element; false, leaving `entry` as it was, at the end.
   // Throws JobFileFailure when the job file can no longer be read.
-  bool NextEntry(TrackEntry* entry);
-
- private:
-  explicit JobFileReader(Platform& platform);
-  struct State;
-  Platform& platform_;
-  std::unique_ptr<State> state_;
+  virtual bool NextEntry(TrackEntry* entry) = 0;
 };
+
+// Why no reader could be made.
+enum class ReaderFailure { None, XmlLibraryFailed, ReaderNotCreated };
+
+// Starts the XML library for the run and creates the reader, which stops the library when
+// destroyed. Nullptr with `failure` set when either cannot be done. Job files are read
+// through `platform`.
+std::unique_ptr<JobFileReader> CreateJobFileReader(Platform& platform, ReaderFailure* failure);
 
 }  // namespace velkor
 

@@ -22,7 +22,7 @@ void TagFile::Close() {
   size_ = 0;
 }
 
-ProbeResult TagProbe(Platform& platform, const std::string& path, Id3v1Tag* block, TagFile* file) {
+ProbeResult TagProbe(Platform& platform, const NativePath& path, Id3v1Tag* block, TagFile* file) {
   file->Close();
   NativeFile native = kNoFile;
   std::uint64_t size = 0;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/job_records.h"
+#include "records/job_records.h"
 #include "platform/platform.h"
 
 namespace velkor {
@@ -32,7 +32,7 @@ class TagFile {
   bool is_open() const { return file_ != kNoFile; }
 
  private:
-  friend ProbeResult TagProbe(Platform&, const std::string&, Id3v1Tag*, TagFile*);
+  friend ProbeResult TagProbe(Platform&, const NativePath&, Id3v1Tag*, TagFile*);
   friend bool AppendTag(TagFile&, const Id3v1Tag&);
   void Close();
 
@@ -41,12 +41,13 @@ class TagFile {
   std::uint64_t size_ = 0;
 };
 
-// Looks at the last 128 bytes of the file at `path` (a path for the system). With NoTag
-// the file stays open in `file`; otherwise nothing is open afterwards.
-ProbeResult TagProbe(Platform& platform, const std::string& path, Id3v1Tag* block, TagFile* file);
+// Looks at the last 128 bytes of the file at `path`. With NoTag the file stays open in
+// `file`; otherwise nothing is open afterwards.
+ProbeResult TagProbe(Platform& platform, const NativePath& path, Id3v1Tag* block, TagFile* file);
 
-// Fills `tag` from the entry, with the album defaults as fallbacks.
-void TagBuilder(const TrackEntry& entry, const AlbumDefaults& album, Id3v1Tag* tag);
+// Fills `tag` from the entry, with the album defaults as fallbacks; texts in the
+// platform's charset.
+void TagBuilder(Platform& platform, const TrackEntry& entry, const AlbumDefaults& album, Id3v1Tag* tag);
 
 // Writes the tag after the file's last byte and closes the file. False when the write
 // failed or fell short, the file then cut back to its old size, or when `file` is not open.

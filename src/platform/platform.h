@@ -1,5 +1,6 @@
 // The operating-system services Velkor uses. Nothing outside src/platform/ touches the
-// OS directly; tests wrap a real implementation to inject faults.
+// OS directly, nor converts text to or from the system's charset; tests wrap a real
+// implementation to inject faults.
 #ifndef VELKOR_PLATFORM_PLATFORM_H_
 #define VELKOR_PLATFORM_PLATFORM_H_
 
@@ -8,55 +9,73 @@
 #include <string>
 #include <string_view>
 
-namespace velkor {
+#include "platform/native_path.h"
+#include "platform/report_class.h"
 
-enum class OutputStream { Out, Err };
+namespace velkor {
 
 // An open file as the platform knows it (a descriptor on POSIX, a HANDLE on Windows).
 using NativeFile = std::intptr_t;
 constexpr NativeFile kNoFile = -1;
 
-// Results that can fail carry the system's error number (errno on POSIX); 0 is success.
+// Results that can fail carry the system's error number (errno on POSIX, the last-error
+// code on Windows); 0 is success.
 using SystemError = int;
 
 class Platform {
  public:
   virtual ~Platform() = default;
 
-  // --- Run-time start-up and settings ---
-  // Brings up the C runtime's locale and the stop request below. False only when the
-  // runtime cannot start at all.
+  // --- Run-time start-up ---
+  // Brings up the C runtime's locale, the user's language and charset, and the stop
+  // request below. False only when the runtime cannot start at all.
   virtual bool InitRuntime() = 0;
-  // The messages locale's name (LC_ALL, else LC_MESSAGES, else LANG); empty when unset.
-  virtual std::string MessagesLocaleName() = 0;
-  // The character set of the LC_CTYPE locale as the C library names it.
-  virtual std::string CharsetName() = 0;
-  // True when the user asked for no colour (NO_COLOR set and not empty).
-  virtual bool ColourDisabled() = 0;
 
-  // --- Standard streams ---
-  virtual bool OutputIsTerminal() = 0;
-  // The terminal's width in columns; 0 when standard output is no terminal or has no width.
-  virtual int TerminalWidth() = 0;
-  // Writes every byte, retrying interrupted and short writes and waiting while a
-  // non-blocking output is full. Failures go unnoticed: a report that cannot be written
-  // must not stop the batch.
-  virtual void Write(OutputStream stream, std::string_view bytes) = 0;
+  // --- Texts ---
+  // A catalogue text by message ID in the user's language; empty for an unknown ID.
+  virtual std::u16string LoadText(int id) = 0;
+  // The system's text for an error number; it may end in a line end.
+  virtual std::u16string ErrorText(SystemError error) = 0;
+  // A name from a job file for the system: exact or not at all. A best-fit character could
+  // name a different file that exists, so a NUL, or any character the system's path
+  // encoding lacks, makes this return false.
+  virtual bool PathFromText(std::u16string_view text, NativePath* path) = 0;
+  // A path for the report; what does not decode shows as U+FFFD.
+  virtual std::u16string PathForDisplay(const NativePath& path) = 0;
+  // Tag text in the system's charset, up to its first NUL: a character the charset lacks
+  // becomes the system's best fit, else '?'.
+  virtual std::string ToAnsi(std::u16string_view text) = 0;
+
+  // --- The console and the standard streams ---
+  // The console's width in columns; 0 when standard output is no console (redirected).
+  virtual int ConsoleWidth() = 0;
+  // Prints one line (already wrapped, without line end) in the class's colour, and ends it.
+  virtual void WriteConsoleLine(std::u16string_view line, ReportClass report_class) = 0;
+  // Writes one whole message to redirected standard output, its line ends as the system's.
+  virtual void WriteRedirected(std::u16string_view message) = 0;
+  // Sets the console's title for the length of the run; the restore puts the old one back.
+  // Neither leaves a trace in redirected output.
+  virtual void SetConsoleTitle(std::u16string_view title) = 0;
+  virtual void RestoreConsoleTitle() = 0;
+  // Shows the two texts of an abandoned job file, in that order; an empty one is left out.
+  virtual void ShowFailure(std::u16string_view first, std::u16string_view second) = 0;
+  // Shows the text of a run-time that could not start.
+  virtual void WriteStartupFailure(std::u16string_view text) = 0;
+  // Output failures go unnoticed throughout: a report that cannot be written must not
+  // stop the batch.
 
   // --- File system ---
   // 0 when something exists at the path (a directory too), else the error.
-  virtual SystemError PathStatus(const std::string& path) = 0;
-  // The system's text for an error number, without a trailing line end.
-  virtual std::string ErrorText(SystemError error) = 0;
+  virtual SystemError PathStatus(const NativePath& path) = 0;
   // Renames or moves a file. Never replaces anything that exists at `to`, even in a race.
-  virtual SystemError MoveFile(const std::string& from, const std::string& to) = 0;
+  virtual SystemError MoveFile(const NativePath& from, const NativePath& to) = 0;
 
-  // Opens an existing regular file for reading only. Fails for anything else (a directory:
-  // EISDIR; a FIFO or device: EINVAL), so reading it can neither block nor differ twice.
-  virtual SystemError OpenForReading(const std::string& path, NativeFile* file) = 0;
+  // Opens an existing regular file for reading only. Fails for anything else (a directory,
+  // a FIFO, a device), so reading it can neither block nor differ twice.
+  virtual SystemError OpenForReading(const NativePath& path, NativeFile* file) = 0;
   // Opens an existing regular file for reading and writing, exclusively locked against
   // other openers, and yields its size. Fails for anything but a writable regular file.
-  virtual SystemError OpenForUpdate(const std::string& path, NativeFile* file, std::uint64_t* size) = 0;
+  virtual SystemError OpenForUpdate(const NativePath& path, NativeFile* file, std::uint64_t* size) = 0;
   // Transfer up to `count` bytes at `offset`; the number transferred, or -1 on failure.
   virtual std::int64_t ReadAt(NativeFile file, void* buffer, std::size_t count, std::uint64_t offset) = 0;
   virtual std::int64_t WriteAt(NativeFile file, const void* buffer, std::size_t count, std::uint64_t offset) = 0;
@@ -64,10 +83,10 @@ class Platform {
   virtual void Close(NativeFile file) = 0;
 
   // --- Stopping on request (SIGINT, SIGTERM, Ctrl-C) ---
-  // True once the user asked the run to stop. A move in progress is then abandoned with
-  // EINTR, its partial copy removed; the run ends before the next entry.
+  // True once the user asked the run to stop. A move in progress is then abandoned, its
+  // partial copy removed; the run ends before the next entry.
   virtual bool StopRequested() = 0;
-  // Ends the process as the request's signal would have; returns when there was none.
+  // Ends the process as the request would have; returns when there was none.
   virtual void EndIfStopRequested() = 0;
 };
 
@@ -77,19 +96,28 @@ class PlatformWrapper : public Platform {
   explicit PlatformWrapper(Platform& target) : target_(target) {}
 
   bool InitRuntime() override { return target_.InitRuntime(); }
-  std::string MessagesLocaleName() override { return target_.MessagesLocaleName(); }
-  std::string CharsetName() override { return target_.CharsetName(); }
-  bool ColourDisabled() override { return target_.ColourDisabled(); }
-  bool OutputIsTerminal() override { return target_.OutputIsTerminal(); }
-  int TerminalWidth() override { return target_.TerminalWidth(); }
-  void Write(OutputStream stream, std::string_view bytes) override { target_.Write(stream, bytes); }
-  SystemError PathStatus(const std::string& path) override { return target_.PathStatus(path); }
-  std::string ErrorText(SystemError error) override { return target_.ErrorText(error); }
-  SystemError MoveFile(const std::string& from, const std::string& to) override { return target_.MoveFile(from, to); }
-  SystemError OpenForReading(const std::string& path, NativeFile* file) override {
+  std::u16string LoadText(int id) override { return target_.LoadText(id); }
+  std::u16string ErrorText(SystemError error) override { return target_.ErrorText(error); }
+  bool PathFromText(std::u16string_view text, NativePath* path) override { return target_.PathFromText(text, path); }
+  std::u16string PathForDisplay(const NativePath& path) override { return target_.PathForDisplay(path); }
+  std::string ToAnsi(std::u16string_view text) override { return target_.ToAnsi(text); }
+  int ConsoleWidth() override { return target_.ConsoleWidth(); }
+  void WriteConsoleLine(std::u16string_view line, ReportClass report_class) override {
+    target_.WriteConsoleLine(line, report_class);
+  }
+  void WriteRedirected(std::u16string_view message) override { target_.WriteRedirected(message); }
+  void SetConsoleTitle(std::u16string_view title) override { target_.SetConsoleTitle(title); }
+  void RestoreConsoleTitle() override { target_.RestoreConsoleTitle(); }
+  void ShowFailure(std::u16string_view first, std::u16string_view second) override {
+    target_.ShowFailure(first, second);
+  }
+  void WriteStartupFailure(std::u16string_view text) override { target_.WriteStartupFailure(text); }
+  SystemError PathStatus(const NativePath& path) override { return target_.PathStatus(path); }
+  SystemError MoveFile(const NativePath& from, const NativePath& to) override { return target_.MoveFile(from, to); }
+  SystemError OpenForReading(const NativePath& path, NativeFile* file) override {
     return target_.OpenForReading(path, file);
   }
-  SystemError OpenForUpdate(const std::string& path, NativeFile* file, std::uint64_t* size) override {
+  SystemError OpenForUpdate(const NativePath& path, NativeFile* file, std::uint64_t* size) override {
     return target_.OpenForUpdate(path, file, size);
   }
   std::int64_t ReadAt(NativeFile file, void* buffer, std::size_t count, std::uint64_t offset) override {

@@ -4,57 +4,21 @@
 
 #include "report/line_wrap.h"
 #include "report/visible_text.h"
-#include "text/ansi_text.h"
 
 namespace velkor {
-namespace {
 
-// SGR colours by class number, always on a black background.
-constexpr const char* kClassColours[] = {
-    "\x1b[37;40m",  // Normal: light grey
-    "\x1b[96;40m",  // Header: bright cyan
-    "\x1b[95;40m",  // Error: bright magenta
-    "\x1b[93;40m",  // Warning: yellow
-    "\x1b[91;40m",  // Fatal: bright red
-};
-constexpr const char* kResetAttributes = "\x1b[0m";
-
-}  // namespace
-
-void ConsoleReporter::InitReporter() {
-  width_ = platform_.TerminalWidth();
-  colour_ = !platform_.ColourDisabled();
-}
+void ConsoleReporter::InitReporter() { width_ = platform_.ConsoleWidth(); }
 
 void ConsoleReporter::Report(std::u16string_view text, ReportClass report_class) {
-  if (console_mode()) {
-    ReportToTerminal(text, report_class);
-  } else {
-    ReportRedirected(text);
+  if (!console_mode()) {
+    platform_.WriteRedirected(text);
+    return;
   }
+  for (std::u16string_view line : WrapLines(SplitLines(text), width_)) platform_.WriteConsoleLine(line, report_class);
 }
 
 std::u16string ConsoleReporter::Value(std::u16string_view value) const {
   return console_mode() ? MaskControlCharacters(value) : std::u16string(value);
-}
-
-void ConsoleReporter::ReportToTerminal(std::u16string_view text, ReportClass report_class) {
-  const char* colour = kClassColours[static_cast<int>(report_class)];
-  std::string out;
-  for (std::u16string_view line : WrapLines(SplitLines(text), width_)) {
-    // The colour is reset before the line end, so the terminal's own attributes are
-    // back in force after every line.
-    if (colour_) out += colour;
-    out += ToAnsi(line);
-    if (colour_) out += kResetAttributes;
-    out += '\n';
-  }
-  if (!out.empty()) platform_.Write(OutputStream::Out, out);
-}
-
-void ConsoleReporter::ReportRedirected(std::u16string_view text) {
-  std::string out = ToAnsiWithPosixLineEnds(text);
-  if (!out.empty()) platform_.Write(OutputStream::Out, out);
 }
 
 }  // namespace velkor

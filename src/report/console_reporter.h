@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "platform/platform.h"
-#include "report/report_class.h"
 
 namespace velkor {
 
@@ -28,12 +27,8 @@ class ConsoleReporter {
   std::u16string Value(std::u16string_view value) const;
 
  private:
-  void ReportToTerminal(std::u16string_view text, ReportClass report_class);
-  void ReportRedirected(std::u16string_view text);
-
   Platform& platform_;
   int width_ = 0;  // 0 in redirected mode
-  bool colour_ = true;
 };
 
 }  // namespace velkor

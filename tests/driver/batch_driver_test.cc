@@ -18,13 +18,9 @@ namespace {
 
 enum class Fault { None, Runtime, TagWrite, SecondRead, Changed };
 
-// The real platform with its output captured, in English and UTF-8, and one fault. The job
-// files "oom.xml" and "lost.xml" fail as the reader would when memory or the file runs out.
-class FaultyPlatform : public PlatformWrapper {
+// The real platform with its output captured, in English and UTF-8.
+class CapturedPlatform : public PosixPlatform {
  public:
-  explicit FaultyPlatform(Fault fault) : PlatformWrapper(real_), fault_(fault) {}
-
-  bool InitRuntime() override { return fault_ != Fault::Runtime && PlatformWrapper::InitRuntime(); }
   std::string MessagesLocaleName() override { return "en_US.UTF-8"; }
   std::string CharsetName() override { return "UTF-8"; }
   bool OutputIsTerminal() override { return false; }
@@ -32,7 +28,18 @@ class FaultyPlatform : public PlatformWrapper {
   void Write(OutputStream stream, std::string_view bytes) override {
     (stream == OutputStream::Out ? out : err).append(bytes);
   }
-  SystemError PathStatus(const std::string& path) override {
+
+  std::string out, err;
+};
+
+// The captured platform with one fault. The job files "oom.xml" and "lost.xml" fail as the
+// reader would when memory or the file runs out.
+class FaultyPlatform : public PlatformWrapper {
+ public:
+  explicit FaultyPlatform(Fault fault) : PlatformWrapper(real_), fault_(fault) {}
+
+  bool InitRuntime() override { return fault_ != Fault::Runtime && PlatformWrapper::InitRuntime(); }
+  SystemError PathStatus(const NativePath& path) override {
     if (path == "oom.xml") throw std::bad_alloc();
     if (path == "lost.xml") throw JobFileFailure(u"The reader lost its file.", u"I/O error");
     return PlatformWrapper::PathStatus(path);
@@ -51,10 +58,11 @@ class FaultyPlatform : public PlatformWrapper {
     return PlatformWrapper::ReadAt(file, buffer, count, offset);
   }
 
-  std::string out, err;
+  const std::string& out() const { return real_.out; }
+  const std::string& err() const { return real_.err; }
 
  private:
-  PosixPlatform real_;
+  CapturedPlatform real_;
   Fault fault_;
   int starts_ = 0;
 };
@@ -104,8 +112,8 @@ TEST(BatchDriverTest, InjectedFaults) {
     for (const std::string& name : row.job_files) job_files.push_back(Replace(name, "$", dir.path()));
     FaultyPlatform platform(row.fault);
     EXPECT_EQ(RunBatch(platform, job_files), row.exit_code);
-    EXPECT_EQ(platform.out, Replace(row.out, "$", dir.path()));
-    EXPECT_EQ(platform.err, row.err);
+    EXPECT_EQ(platform.out(), Replace(row.out, "$", dir.path()));
+    EXPECT_EQ(platform.err(), row.err);
     EXPECT_EQ(ReadFile(dir / "a.mp3"), audio);
   }
 }

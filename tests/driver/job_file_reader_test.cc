@@ -1,7 +1,7 @@
 // Job files as the reader sees them: one row per file, with the album defaults and
 // entries it hands out or the parse error, where and why. Hostile files must end in a
 // clear result, never read anything but the job file, and libxml2 must print nothing.
-#include "driver/job_file_reader.h"
+#include "driver/reader/libxml2/libxml2_job_file_reader.h"
 
 #include <fcntl.h>
 #include <libxml/xmlerror.h>
@@ -81,7 +81,7 @@ class JobFileReaderTest : public ::testing::Test {
 
   TempDir dir_;
   PosixPlatform platform_;
-  std::unique_ptr<JobFileReader> reader_ = JobFileReader::Create(platform_);
+  std::unique_ptr<Libxml2JobFileReader> reader_ = std::make_unique<Libxml2JobFileReader>(platform_);
 };
 
 TEST_F(JobFileReaderTest, EveryRow) {

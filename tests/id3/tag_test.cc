@@ -13,10 +13,10 @@
 
 #include "driver/job_file_reader.h"
 #include "id3/id3v1_tag.h"
+#include "platform/posix/posix_charset.h"
 #include "platform/posix/posix_platform.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
-#include "text/ansi_text.h"
 #include "text/utf.h"
 
 namespace velkor::testing {
@@ -80,7 +80,7 @@ class TagTest : public ::testing::Test {
     EXPECT_EQ(file.is_open(), result == ProbeResult::NoTag);
     if (result == ProbeResult::NoTag) {
       EXPECT_FALSE(Unlocked(path)) << "locked from probe to append";
-      TagBuilder(Entry("title=New;track=4"), Album(""), &block);
+      TagBuilder(posix_, Entry("title=New;track=4"), Album(""), &block);
       EXPECT_EQ(AppendTag(file, block), fault == Fault::None);
       EXPECT_FALSE(file.is_open());
     }
@@ -138,7 +138,7 @@ TEST_F(TagTest, EntryAndAlbumFillTheFields) {
     SelectAnsiCharset(row.charset);
     Id3v1Tag tag;
     tag.bytes.fill(0xAA);
-    TagBuilder(Entry(row.entry), Album(row.album), &tag);
+    TagBuilder(posix_, Entry(row.entry), Album(row.album), &tag);
     EXPECT_EQ(std::string(tag.bytes.begin(), tag.bytes.end()), row.expected.Bytes());
   }
 }
@@ -159,7 +159,7 @@ TEST_F(TagTest, NumbersKeepTheirLowEightBits) {
   };
   for (const auto& row : rows) {
     Id3v1Tag tag;
-    TagBuilder(Entry("track=" + row.text + ";genre=" + row.text), Album("genre=17"), &tag);
+    TagBuilder(posix_, Entry("track=" + row.text + ";genre=" + row.text), Album("genre=17"), &tag);
     EXPECT_EQ(tag.bytes[126], row.byte == kNone ? 0 : row.byte) << "track '" << row.text << "'";
     EXPECT_EQ(tag.bytes[127], row.byte == kNone ? (row.text.empty() ? 17 : 255) : row.byte) << "genre '" << row.text << "'";
   }
@@ -247,7 +247,7 @@ TEST_F(TagTest, MutagenReadsWhatWasWritten) {
     args.push_back(dir_ / std::to_string(args.size()));
     WriteFile(args.back(), std::string(2048, 'a'));
     ASSERT_EQ(TagProbe(posix_, args.back(), &block, &file), ProbeResult::NoTag);
-    TagBuilder(Entry(row.entry), Album(row.album), &block);
+    TagBuilder(posix_, Entry(row.entry), Album(row.album), &block);
     ASSERT_TRUE(AppendTag(file, block));
     expected += std::string(row.fields) + "\n";
   }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "text/ansi_text.h"
+#include "platform/posix/posix_charset.h"
 #include "text/utf.h"
 
 namespace velkor {

@@ -1,10 +1,12 @@
-// Standard output and the terminal on POSIX.
+// Standard output, standard error and the terminal on POSIX.
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
+#include "platform/posix/posix_charset.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_stop_signal.h"
 
@@ -19,7 +21,62 @@ bool WaitUntilWritable(int fd) {
   return ready > 0 || (ready < 0 && errno == EINTR);
 }
 
+// SGR colours by class number, always on a black background.
+constexpr const char* kClassColours[] = {
+    "\x1b[37;40m",  // Normal: light grey
+    "\x1b[96;40m",  // Header: bright cyan
+    "\x1b[95;40m",  // Error: bright magenta
+    "\x1b[93;40m",  // Warning: yellow
+    "\x1b[91;40m",  // Fatal: bright red
+};
+constexpr const char* kResetAttributes = "\x1b[0m";
+
 }  // namespace
+
+int PosixPlatform::ConsoleWidth() { return TerminalWidth(); }
+
+void PosixPlatform::WriteConsoleLine(std::u16string_view line, ReportClass report_class) {
+  const bool colour = !ColourDisabled();
+  std::string out;
+  // The colour is reset before the line end, so the terminal's own attributes are back in
+  // force after every line.
+  if (colour) out += kClassColours[static_cast<int>(report_class)];
+  out += velkor::ToAnsi(line);
+  if (colour) out += kResetAttributes;
+  out += '\n';
+  Write(OutputStream::Out, out);
+}
+
+void PosixPlatform::WriteRedirected(std::u16string_view message) {
+  Write(OutputStream::Out, ToAnsiWithPosixLineEnds(message));
+}
+
+void PosixPlatform::SetConsoleTitle(std::u16string_view title) {
+  // Redirected output never carries escape sequences.
+  if (!OutputIsTerminal()) return;
+  std::string text = velkor::ToAnsi(title);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';  // a control byte would end the sequence
+  }
+  // Push the current title on the terminal's title stack, then set ours.
+  Write(OutputStream::Out, "\x1b[22;0t\x1b]0;" + text + "\x07");
+  title_set_ = true;
+}
+
+void PosixPlatform::RestoreConsoleTitle() {
+  if (title_set_) Write(OutputStream::Out, "\x1b[23;0t");
+  title_set_ = false;
+}
+
+void PosixPlatform::ShowFailure(std::u16string_view first, std::u16string_view second) {
+  for (std::u16string_view text : {first, second}) {
+    if (!text.empty()) Write(OutputStream::Err, ToAnsiWithPosixLineEnds(std::u16string(text) + u"\n"));
+  }
+}
+
+void PosixPlatform::WriteStartupFailure(std::u16string_view text) {
+  Write(OutputStream::Err, ToAnsiWithPosixLineEnds(text));
+}
 
 bool PosixPlatform::OutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 

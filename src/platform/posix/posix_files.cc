@@ -34,7 +34,7 @@ SystemError CheckTarget(int fd, struct stat* info) {
 
 }  // namespace
 
-SystemError PosixPlatform::OpenForReading(const std::string& path, NativeFile* file) {
+SystemError PosixPlatform::OpenForReading(const NativePath& path, NativeFile* file) {
   *file = kNoFile;
   int fd;
   while ((fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) < 0 && errno == EINTR) {
@@ -50,7 +50,7 @@ SystemError PosixPlatform::OpenForReading(const std::string& path, NativeFile* f
   return 0;
 }
 
-SystemError PosixPlatform::OpenForUpdate(const std::string& path, NativeFile* file, std::uint64_t* size) {
+SystemError PosixPlatform::OpenForUpdate(const NativePath& path, NativeFile* file, std::uint64_t* size) {
   *file = kNoFile;
   *size = 0;
   int fd;

@@ -42,7 +42,7 @@ SystemError MoveByLink(const std::string& from, const std::string& to) {
 
 }  // namespace posix
 
-SystemError PosixPlatform::MoveFile(const std::string& from, const std::string& to) {
+SystemError PosixPlatform::MoveFile(const NativePath& from, const NativePath& to) {
   SystemError error = posix::RenameWithoutReplacing(from, to);
   if (error == EXDEV) return posix::MoveByCopy(from, to);
   // EINVAL and ENOSYS: this file system or C library has no exclusive rename.

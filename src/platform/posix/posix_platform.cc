@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
-#include <cstring>
 
+#include "platform/posix/posix_charset.h"
 #include "platform/posix/posix_stop_signal.h"
 
 namespace velkor {
@@ -30,6 +30,9 @@ bool PosixPlatform::InitRuntime() {
   // Past a file-size limit a tag write fails and is reported, instead of ending the run.
   std::signal(SIGXFSZ, SIG_IGN);
   posix::InstallStopHandlers();
+  // Texts are in Russian for a messages locale whose name begins with "ru", else in English.
+  russian_ = MessagesLocaleName().compare(0, 2, "ru") == 0;
+  SelectAnsiCharset(CharsetName());
   return true;
 }
 
@@ -45,12 +48,10 @@ std::string PosixPlatform::CharsetName() { return nl_langinfo(CODESET); }
 
 bool PosixPlatform::ColourDisabled() { return !EnvironmentValue("NO_COLOR").empty(); }
 
-SystemError PosixPlatform::PathStatus(const std::string& path) {
+SystemError PosixPlatform::PathStatus(const NativePath& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 ? 0 : errno;
 }
-
-std::string PosixPlatform::ErrorText(SystemError error) { return std::strerror(error); }
 
 bool PosixPlatform::StopRequested() { return posix::StopRequested(); }
 

@@ -3,7 +3,7 @@
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 
-#include "driver/job_file_reader.h"
+#include "driver/reader/libxml2/libxml2_job_file_reader.h"
 
 namespace velkor {
 namespace {

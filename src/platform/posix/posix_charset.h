@@ -1,7 +1,8 @@
 // Conversion between the program's UTF-16 text and the bytes of the locale's charset,
-// used for tag text, for everything printed and for paths handed to the system.
-#ifndef VELKOR_TEXT_ANSI_TEXT_H_
-#define VELKOR_TEXT_ANSI_TEXT_H_
+// used for tag text, for everything printed and for paths handed to the system. The
+// charset is the process's, as its locale is.
+#ifndef VELKOR_PLATFORM_POSIX_POSIX_CHARSET_H_
+#define VELKOR_PLATFORM_POSIX_POSIX_CHARSET_H_
 
 #include <string>
 #include <string_view>
@@ -32,4 +33,4 @@ bool ToNativePath(std::u16string_view path, std::string* native);
 
 }  // namespace velkor
 
-#endif  // VELKOR_TEXT_ANSI_TEXT_H_
+#endif  // VELKOR_PLATFORM_POSIX_POSIX_CHARSET_H_

@@ -1,15 +1,15 @@
 // Attribute values with their entity references resolved. The parser leaves references
 // alone so that this program can bound what they expand to: it hands over "&name;" for
 // each entity reference and "&#38;" for each literal ampersand, everything else final.
-#ifndef VELKOR_DRIVER_XML_ATTRIBUTE_TEXT_H_
-#define VELKOR_DRIVER_XML_ATTRIBUTE_TEXT_H_
+#ifndef VELKOR_DRIVER_READER_LIBXML2_XML_ATTRIBUTE_TEXT_H_
+#define VELKOR_DRIVER_READER_LIBXML2_XML_ATTRIBUTE_TEXT_H_
 
 #include <libxml/tree.h>
 
 #include <string>
 #include <string_view>
 
-#include "driver/xml_expansion_budget.h"
+#include "driver/reader/libxml2/xml_expansion_budget.h"
 
 namespace velkor {
 
@@ -43,4 +43,4 @@ void NormalizeIfTokens(xmlDocPtr doc, const xmlChar* element, const xmlChar* att
 
 }  // namespace velkor
 
-#endif  // VELKOR_DRIVER_XML_ATTRIBUTE_TEXT_H_
+#endif  // VELKOR_DRIVER_READER_LIBXML2_XML_ATTRIBUTE_TEXT_H_

@@ -1,6 +1,6 @@
 // What a job file says: album defaults from its root element, one entry per file element.
-#ifndef VELKOR_DRIVER_JOB_RECORDS_H_
-#define VELKOR_DRIVER_JOB_RECORDS_H_
+#ifndef VELKOR_RECORDS_JOB_RECORDS_H_
+#define VELKOR_RECORDS_JOB_RECORDS_H_
 
 #include <string>
 
@@ -29,4 +29,4 @@ struct TrackEntry {
 
 }  // namespace velkor
 
-#endif  // VELKOR_DRIVER_JOB_RECORDS_H_
+#endif  // VELKOR_RECORDS_JOB_RECORDS_H_

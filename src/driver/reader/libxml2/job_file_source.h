@@ -1,7 +1,7 @@
 // The bytes of one job file, read from the start once for the well-formedness check and
 // once more for the entries.
-#ifndef VELKOR_DRIVER_JOB_FILE_SOURCE_H_
-#define VELKOR_DRIVER_JOB_FILE_SOURCE_H_
+#ifndef VELKOR_DRIVER_READER_LIBXML2_JOB_FILE_SOURCE_H_
+#define VELKOR_DRIVER_READER_LIBXML2_JOB_FILE_SOURCE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -29,10 +29,10 @@ class JobFileSource {
 
 // Opens a regular file through the platform (symbolic links followed). Anything else, a directory or a pipe
 // say, cannot be read twice or could block, and yields nullptr with `error` filled.
-std::unique_ptr<JobFileSource> OpenJobFileSource(Platform& platform, const std::string& path, SourceError* error);
+std::unique_ptr<JobFileSource> OpenJobFileSource(Platform& platform, const NativePath& path, SourceError* error);
 
 std::unique_ptr<JobFileSource> MemoryJobFileSource(std::string bytes);
 
 }  // namespace velkor
 
-#endif  // VELKOR_DRIVER_JOB_FILE_SOURCE_H_
+#endif  // VELKOR_DRIVER_READER_LIBXML2_JOB_FILE_SOURCE_H_

@@ -1,4 +1,4 @@
-#include "driver/xml_attribute_text.h"
+#include "driver/reader/libxml2/xml_attribute_text.h"
 
 #include <libxml/entities.h>
 #include <libxml/valid.h>

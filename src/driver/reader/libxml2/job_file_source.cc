@@ -1,12 +1,11 @@
-#include "driver/job_file_source.h"
+#include "driver/reader/libxml2/job_file_source.h"
 
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-
-#include "text/ansi_text.h"
+#include <utility>
 
 namespace velkor {
 namespace {
@@ -27,8 +26,8 @@ std::uint32_t IoErrorCode(int error) {
   }
 }
 
-SourceError ErrorFromErrno(int error) {
-  return SourceError{IoErrorCode(error), FromAnsi(std::strerror(error))};
+SourceError ErrorFromErrno(Platform& platform, int error) {
+  return SourceError{IoErrorCode(error), platform.ErrorText(error)};
 }
 
 // A job file read through the platform, from a position of its own.
@@ -48,7 +47,7 @@ class FileSource : public JobFileSource {
     errno = 0;
     std::int64_t count = platform_.ReadAt(file_, buffer, size, offset_);
     if (count < 0) {
-      *error = ErrorFromErrno(errno != 0 ? errno : EIO);
+      *error = ErrorFromErrno(platform_, errno != 0 ? errno : EIO);
       return -1;
     }
     offset_ += static_cast<std::uint64_t>(count);
@@ -84,7 +83,7 @@ class MemorySource : public JobFileSource {
 
 }  // namespace
 
-std::unique_ptr<JobFileSource> OpenJobFileSource(Platform& platform, const std::string& path, SourceError* error) {
+std::unique_ptr<JobFileSource> OpenJobFileSource(Platform& platform, const NativePath& path, SourceError* error) {
   NativeFile file = kNoFile;
   SystemError open_error = platform.OpenForReading(path, &file);
   if (open_error == EINVAL) {
@@ -92,7 +91,7 @@ std::unique_ptr<JobFileSource> OpenJobFileSource(Platform& platform, const std::
     return nullptr;
   }
   if (open_error != 0) {
-    *error = ErrorFromErrno(open_error);
+    *error = ErrorFromErrno(platform, open_error);
     return nullptr;
   }
   return std::make_unique<FileSource>(platform, file);

@@ -1,8 +1,8 @@
 // Limits on what entity references can make of a small file. libxml2 catches the classic
 // nested entity bomb, but not a large entity referenced over and over (quadratic blow-up),
 // nor a document type declaration that makes it keep large entity trees in memory.
-#ifndef VELKOR_DRIVER_XML_EXPANSION_BUDGET_H_
-#define VELKOR_DRIVER_XML_EXPANSION_BUDGET_H_
+#ifndef VELKOR_DRIVER_READER_LIBXML2_XML_EXPANSION_BUDGET_H_
+#define VELKOR_DRIVER_READER_LIBXML2_XML_EXPANSION_BUDGET_H_
 
 #include <cstddef>
 
@@ -52,4 +52,4 @@ class ExpansionBudget {
 
 }  // namespace velkor
 
-#endif  // VELKOR_DRIVER_XML_EXPANSION_BUDGET_H_
+#endif  // VELKOR_DRIVER_READER_LIBXML2_XML_EXPANSION_BUDGET_H_

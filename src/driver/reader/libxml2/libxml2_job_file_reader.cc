@@ -1,4 +1,4 @@
-#include "driver/job_file_reader.h"
+#include "driver/reader/libxml2/libxml2_job_file_reader.h"
 
 #include <cstdint>
 #include <cstring>
@@ -7,32 +7,12 @@
 #include <vector>
 
 #include "driver/job_file_failure.h"
-#include "driver/job_file_scan.h"
-#include "driver/job_file_source.h"
-#include "report/message_catalogue.h"
+#include "driver/reader/libxml2/job_file_scan.h"
+#include "driver/reader/libxml2/job_file_source.h"
+#include "resource.h"
 #include "text/utf.h"
 
 namespace velkor {
-
-const std::array<FieldBinding<AlbumDefaults>, 4> kAlbumBindings = {{
-    {u"title", &AlbumDefaults::title},
-    {u"artist", &AlbumDefaults::artist},
-    {u"genre", &AlbumDefaults::genre},
-    {u"year", &AlbumDefaults::year},
-}};
-
-const std::array<FieldBinding<TrackEntry>, 9> kEntryBindings = {{
-    {u"oldName", &TrackEntry::oldName},
-    {u"newName", &TrackEntry::newName},
-    {u"track", &TrackEntry::track},
-    {u"title", &TrackEntry::title},
-    {u"artist", &TrackEntry::artist},
-    {u"album", &TrackEntry::album},
-    {u"genre", &TrackEntry::genre},
-    {u"year", &TrackEntry::year},
-    {u"comment", &TrackEntry::comment},
-}};
-
 namespace {
 
 template <typename Record, std::size_t N>
@@ -143,7 +123,9 @@ std::u16string Describe(const ScanFailure& failure) {
 
 }  // namespace
 
-struct JobFileReader::State {
+struct Libxml2JobFileReader::State {
+  explicit State(Platform& the_platform) : platform(the_platform) {}
+
   // The first pass: the whole file must be well-formed before any entry is read.
   bool Check(std::unique_ptr<JobFileSource> checked, ParseError* error) {
     CheckSink sink(&album);
@@ -193,9 +175,10 @@ struct JobFileReader::State {
     entry_scan.reset();
     source.reset();
     entries = EntrySink();
-    throw JobFileFailure(std::move(description), LoadText(IDS_JOB_FILE_CHANGED));
+    throw JobFileFailure(std::move(description), platform.LoadText(IDS_JOB_FILE_CHANGED));
   }
 
+  Platform& platform;
   std::unique_ptr<JobFileSource> source;  // set while a checked job file is open
   AlbumDefaults album;
   std::vector<char> buffer = std::vector<char>(JobFileScan::kChunkSize);
@@ -204,15 +187,12 @@ struct JobFileReader::State {
   bool at_end = true;
 };
 
-JobFileReader::JobFileReader(Platform& platform) : platform_(platform), state_(std::make_unique<State>()) {}
-JobFileReader::~JobFileReader() = default;
+Libxml2JobFileReader::Libxml2JobFileReader(Platform& platform)
+    : platform_(platform), state_(std::make_unique<State>(platform)) {}
+Libxml2JobFileReader::~Libxml2JobFileReader() = default;
 
-std::unique_ptr<JobFileReader> JobFileReader::Create(Platform& platform) {
-  return std::unique_ptr<JobFileReader>(new JobFileReader(platform));
-}
-
-bool JobFileReader::LoadJobFile(const std::string& path, ParseError* error) {
-  state_ = std::make_unique<State>();
+bool Libxml2JobFileReader::LoadJobFile(const NativePath& path, ParseError* error) {
+  state_ = std::make_unique<State>(platform_);
   SourceError source_error;
   std::unique_ptr<JobFileSource> source = OpenJobFileSource(platform_, path, &source_error);
   if (!source) {
@@ -222,20 +202,20 @@ bool JobFileReader::LoadJobFile(const std::string& path, ParseError* error) {
   return state_->Check(std::move(source), error);
 }
 
-bool JobFileReader::LoadJobFileFromMemory(std::string bytes, ParseError* error) {
-  state_ = std::make_unique<State>();
+bool Libxml2JobFileReader::LoadJobFileFromMemory(std::string bytes, ParseError* error) {
+  state_ = std::make_unique<State>(platform_);
   return state_->Check(MemoryJobFileSource(std::move(bytes)), error);
 }
 
-void JobFileReader::ReadAlbumDefaults(AlbumDefaults* defaults) { *defaults = state_->album; }
+void Libxml2JobFileReader::ReadAlbumDefaults(AlbumDefaults* defaults) { *defaults = state_->album; }
 
-void JobFileReader::OpenEntries() {
+void Libxml2JobFileReader::OpenEntries() {
   state_->entry_scan.reset();
   state_->entries = EntrySink();
   state_->at_end = !state_->source;
 }
 
-bool JobFileReader::NextEntry(TrackEntry* entry) {
+bool Libxml2JobFileReader::NextEntry(TrackEntry* entry) {
   while (!state_->entries.Take(entry)) {
     if (!state_->ReadMoreEntries()) return false;
   }

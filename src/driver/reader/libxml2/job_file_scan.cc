@@ -1,4 +1,4 @@
-#include "driver/job_file_scan.h"
+#include "driver/reader/libxml2/job_file_scan.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/entities.h>
@@ -11,8 +11,8 @@
 #include <new>
 #include <utility>
 
-#include "driver/xml_attribute_count.h"
-#include "driver/xml_expansion_budget.h"
+#include "driver/reader/libxml2/xml_attribute_count.h"
+#include "driver/reader/libxml2/xml_expansion_budget.h"
 
 namespace velkor {
 namespace {

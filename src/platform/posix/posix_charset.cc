@@ -1,4 +1,4 @@
-#include "text/ansi_text.h"
+#include "platform/posix/posix_charset.h"
 
 #include <iconv.h>
 

@@ -2,8 +2,8 @@
 // element's attributes pair by pair to find duplicates, so one start tag with a hundred
 // thousand attributes keeps it busy for minutes. Counting first lets the reader refuse
 // such a tag while the parser still waits for its end.
-#ifndef VELKOR_DRIVER_XML_ATTRIBUTE_COUNT_H_
-#define VELKOR_DRIVER_XML_ATTRIBUTE_COUNT_H_
+#ifndef VELKOR_DRIVER_READER_LIBXML2_XML_ATTRIBUTE_COUNT_H_
+#define VELKOR_DRIVER_READER_LIBXML2_XML_ATTRIBUTE_COUNT_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -32,4 +32,4 @@ std::size_t MostAttributesPerTag(std::string_view text);
 
 }  // namespace velkor
 
-#endif  // VELKOR_DRIVER_XML_ATTRIBUTE_COUNT_H_
+#endif  // VELKOR_DRIVER_READER_LIBXML2_XML_ATTRIBUTE_COUNT_H_

@@ -1,8 +1,8 @@
 // One streaming pass over a job file with libxml2's push parser. It hands over the root
 // element's attributes and those of every file element beneath it, in document order,
 // keeping nothing of the document but its type declaration.
-#ifndef VELKOR_DRIVER_JOB_FILE_SCAN_H_
-#define VELKOR_DRIVER_JOB_FILE_SCAN_H_
+#ifndef VELKOR_DRIVER_READER_LIBXML2_JOB_FILE_SCAN_H_
+#define VELKOR_DRIVER_READER_LIBXML2_JOB_FILE_SCAN_H_
 
 #include <libxml/tree.h>
 
@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/xml_attribute_text.h"
+#include "driver/reader/libxml2/xml_attribute_text.h"
 
 namespace velkor {
 
@@ -101,4 +101,4 @@ class JobFileScan {
 
 }  // namespace velkor
 
-#endif  // VELKOR_DRIVER_JOB_FILE_SCAN_H_
+#endif  // VELKOR_DRIVER_READER_LIBXML2_JOB_FILE_SCAN_H_

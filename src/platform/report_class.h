@@ -1,5 +1,5 @@
-#ifndef VELKOR_REPORT_REPORT_CLASS_H_
-#define VELKOR_REPORT_REPORT_CLASS_H_
+#ifndef VELKOR_PLATFORM_REPORT_CLASS_H_
+#define VELKOR_PLATFORM_REPORT_CLASS_H_
 
 namespace velkor {
 
@@ -8,4 +8,4 @@ enum class ReportClass { Normal = 0, Header = 1, Error = 2, Warning = 3, Fatal =
 
 }  // namespace velkor
 
-#endif  // VELKOR_REPORT_REPORT_CLASS_H_
+#endif  // VELKOR_PLATFORM_REPORT_CLASS_H_

@@ -1,4 +1,4 @@
-#include "driver/xml_attribute_count.h"
+#include "driver/reader/libxml2/xml_attribute_count.h"
 
 #include <algorithm>
 

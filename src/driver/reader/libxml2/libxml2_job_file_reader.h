@@ -1,0 +1,40 @@
+// The job file reader on libxml2: a streaming scan, so memory stays small however many
+// entries a job file holds.
+#ifndef VELKOR_DRIVER_READER_LIBXML2_LIBXML2_JOB_FILE_READER_H_
+#define VELKOR_DRIVER_READER_LIBXML2_LIBXML2_JOB_FILE_READER_H_
+
+#include <memory>
+#include <string>
+
+#include "driver/job_file_reader.h"
+
+namespace velkor {
+
+// Brings up libxml2 once per run; false when it cannot work.
+bool InitXmlLibrary();
+void ShutdownXmlLibrary();
+
+// Needs the library brought up for as long as it lives.
+class Libxml2JobFileReader : public JobFileReader {
+ public:
+  explicit Libxml2JobFileReader(Platform& platform);
+  ~Libxml2JobFileReader() override;
+
+  // The whole file is read once here to check it and once more while the entries are walked.
+  bool LoadJobFile(const NativePath& path, ParseError* error) override;
+  // LoadJobFile for a job file held in memory.
+  bool LoadJobFileFromMemory(std::string bytes, ParseError* error);
+
+  void ReadAlbumDefaults(AlbumDefaults* defaults) override;
+  void OpenEntries() override;
+  bool NextEntry(TrackEntry* entry) override;
+
+ private:
+  struct State;
+  Platform& platform_;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace velkor
+
+#endif  // VELKOR_DRIVER_READER_LIBXML2_LIBXML2_JOB_FILE_READER_H_
