@@ -1,0 +1,3 @@
+# The 32-bit Windows program.
+set(VELKOR_MINGW_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
