@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <new>
 
 #include "driver/job_file_failure.h"
@@ -14,7 +13,7 @@
 namespace velkor::testing {
 namespace {
 
-enum class Fault { None, Runtime, SecondRead, Changed };
+enum class Fault { None, Runtime };
 
 // The real platform with its output captured, in English and UTF-8.
 class CapturedPlatform : public PosixPlatform {
@@ -41,16 +40,6 @@ class FaultyPlatform : public PlatformWrapper {
     if (path == "lost.xml") throw JobFileFailure(u"The reader lost its file.", u"I/O error");
     return PlatformWrapper::PathStatus(path);
   }
-  // A job file is read from its start twice: to check it, then for its entries. The second
-  // time it fails, or it ends after its first 7 bytes as if it had been cut short meanwhile.
-  std::int64_t ReadAt(NativeFile file, void* buffer, std::size_t count, std::uint64_t offset) override {
-    if (offset == 0 && ++starts_ == 2 && fault_ == Fault::SecondRead) {
-      errno = EIO;
-      return -1;
-    }
-    if (starts_ == 2 && fault_ == Fault::Changed) count = offset < 7 ? 7 - offset : 0;
-    return PlatformWrapper::ReadAt(file, buffer, count, offset);
-  }
 
   const std::string& out() const { return real_.out; }
   const std::string& err() const { return real_.err; }
@@ -58,7 +47,6 @@ class FaultyPlatform : public PlatformWrapper {
  private:
   CapturedPlatform real_;
   Fault fault_;
-  int starts_ = 0;
 };
 
 std::string Replace(std::string text, const std::string& to) {  // every $ by `to`
@@ -80,13 +68,6 @@ TEST(BatchDriverTest, InjectedFaults) {
        {"oom.xml", "$/empty.xml", "lost.xml", "$/empty.xml"}, kExitSuccess,
        "Processing file '$/empty.xml':\nProcessing file '$/empty.xml':\n",
        "Out of memory.\nThe reader lost its file.\nI/O error\n"},
-      {"the job file unreadable after its check", Fault::SecondRead, {"$/job.xml", "$/empty.xml"}, kExitSuccess,
-       "Processing file '$/job.xml':\nProcessing file '$/empty.xml':\n",
-       "Input/output error\nThe job file changed or could not be read while its entries were processed.\n"},
-      {"the job file cut short after its check", Fault::Changed, {"$/job.xml", "$/empty.xml"}, kExitSuccess,
-       "Processing file '$/job.xml':\nProcessing file '$/empty.xml':\n",
-       "Premature end of data (line 1, column 8)\n"
-       "The job file changed or could not be read while its entries were processed.\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

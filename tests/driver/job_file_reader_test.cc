@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include "driver/job_file_failure.h"
 #include "platform/posix/posix_platform.h"
 #include "support/support.h"
 #include "text/utf.h"
@@ -201,6 +204,55 @@ TEST_F(JobFileReaderTest, EveryRow) {
   EXPECT_EQ(Read(dir_ / "folder.xml"), Error(XML_IO_EISDIR, 0, 0, "Is a directory"));
   EXPECT_EQ(Read(dir_ / "fifo.xml"), Error(XML_IO_UNKNOWN, 0, 0, "Not a regular file"));
   EXPECT_TRUE(Read(many, true, true) == no_entry + many_rows) << "read from memory";
+  // Entries that do not fit the kept bytes, from the first or from one past it, are read again.
+  for (std::size_t kept_bytes : {std::size_t{0}, std::size_t{100000}}) {
+    reader_ = std::make_unique<Libxml2JobFileReader>(platform_, kept_bytes);
+    EXPECT_TRUE(Read(many, true, true) == no_entry + many_rows) << "kept bytes: " << kept_bytes;
+  }
+}
+
+// The real platform, except that a job file read from its start a second time fails, or
+// ends after its first 7 bytes as if it had been cut short since its check.
+class SecondReadPlatform : public PlatformWrapper {
+ public:
+  SecondReadPlatform(Platform& target, bool cut) : PlatformWrapper(target), cut_(cut) {}
+  std::int64_t ReadAt(NativeFile file, void* buffer, std::size_t count, std::uint64_t offset) override {
+    if (offset == 0 && ++starts_ == 2 && !cut_) {
+      errno = EIO;
+      return -1;
+    }
+    if (starts_ == 2 && cut_) count = offset < 7 ? 7 - offset : 0;
+    return PlatformWrapper::ReadAt(file, buffer, count, offset);
+  }
+
+ private:
+  bool cut_;
+  int starts_ = 0;
+};
+
+TEST_F(JobFileReaderTest, FailingSecondReadGivesUpTheRest) {
+  WriteFile(dir_ / "job.xml", "<album><file oldName='a.mp3'/></album>");
+  const struct {
+    bool cut;
+    std::string description;
+  } rows[] = {{false, "Input/output error"}, {true, "Premature end of data (line 1, column 8)"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.description);
+    SecondReadPlatform platform(platform_, row.cut);
+    Libxml2JobFileReader reader(platform, 0);  // keeps no entry, so they are read again
+    ParseError error;
+    ASSERT_TRUE(reader.LoadJobFile(dir_ / "job.xml", &error));
+    reader.OpenEntries();
+    TrackEntry entry;
+    try {
+      reader.NextEntry(&entry);
+      ADD_FAILURE() << "no failure";
+    } catch (const JobFileFailure& failure) {
+      EXPECT_EQ(Utf16ToUtf8(failure.description()), row.description);
+      EXPECT_EQ(Utf16ToUtf8(failure.message()),
+                "The job file changed or could not be read while its entries were processed.");
+    }
+  }
 }
 
 }  // namespace

@@ -73,16 +73,66 @@ void ReadAttributes(const std::array<FieldBinding<Record>, N>& bindings, const S
   for (std::size_t row = 0; row < N; ++row) ReadAttribute(values[row], &(record->*bindings[row].field));
 }
 
-// The check pass: keeps the album defaults, looks at the entries only to check them.
+// The entries that the check pass has decoded, their values as UTF-8 in one buffer, up
+// to a limit in bytes: a job file whose entries fit is parsed once. Past the limit all are
+// dropped and the entries pass reads the file again, so memory stays flat.
+class KeptEntries {
+ public:
+  explicit KeptEntries(std::size_t limit) : limit_(limit) {}
+
+  bool keeping() const { return keeping_; }
+
+  void Keep(const ScanValues& values) {
+    std::size_t size = bytes_.size() + sizeof(std::uint32_t) * (ends_.size() + values.size());
+    for (std::string_view value : values) size += value.size();
+    if (size > limit_) {
+      Drop();
+      return;
+    }
+    for (std::string_view value : values) {
+      bytes_.append(value);
+      ends_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+    }
+  }
+
+  void Drop() {
+    keeping_ = false;
+    bytes_ = std::string();
+    ends_ = std::vector<std::uint32_t>();
+  }
+
+  // Fills `entry` from the next kept entry; false at the end.
+  bool Take(TrackEntry* entry) {
+    if (next_ == ends_.size()) return false;
+    for (const FieldBinding<TrackEntry>& binding : kEntryBindings) {
+      std::size_t begin = next_ == 0 ? 0 : ends_[next_ - 1];
+      ReadAttribute(std::string_view(bytes_).substr(begin, ends_[next_] - begin), &(entry->*binding.field));
+      ++next_;
+    }
+    return true;
+  }
+
+ private:
+  std::size_t limit_;
+  bool keeping_ = true;
+  std::string bytes_;
+  std::vector<std::uint32_t> ends_;  // where each value ends in bytes_, entry by entry
+  std::size_t next_ = 0;             // the next value to take
+};
+
+// The check pass: keeps the album defaults, and the entries while they fit.
 class CheckSink : public ScanSink {
  public:
-  explicit CheckSink(AlbumDefaults* album) : album_(album) {}
+  CheckSink(AlbumDefaults* album, KeptEntries* kept) : album_(album), kept_(kept) {}
   void OnRoot(const ScanValues& values) override { ReadAttributes(kAlbumBindings, values, album_); }
-  void OnFile(const ScanValues&) override {}
-  bool WantsFiles() const override { return false; }
+  void OnFile(const ScanValues& values) override {
+    if (kept_->keeping()) kept_->Keep(values);
+  }
+  bool WantsFiles() const override { return kept_->keeping(); }
 
  private:
   AlbumDefaults* album_;
+  KeptEntries* kept_;
 };
 
 // The entries pass: queues the entries of each piece of the file until they are taken.
@@ -124,11 +174,11 @@ std::u16string Describe(const ScanFailure& failure) {
 }  // namespace
 
 struct Libxml2JobFileReader::State {
-  explicit State(Platform& the_platform) : platform(the_platform) {}
+  State(Platform& the_platform, std::size_t kept_bytes) : platform(the_platform), kept(kept_bytes) {}
 
   // The first pass: the whole file must be well-formed before any entry is read.
   bool Check(std::unique_ptr<JobFileSource> checked, ParseError* error) {
-    CheckSink sink(&album);
+    CheckSink sink(&album, &kept);
     JobFileScan scan(AttributeNames(kAlbumBindings), AttributeNames(kEntryBindings), &sink);
     for (;;) {
       SourceError source_error;
@@ -141,6 +191,7 @@ struct Libxml2JobFileReader::State {
         if (scan.failure().out_of_memory) throw std::bad_alloc();
         *error = ToParseError(scan.failure());
         album = AlbumDefaults();
+        kept.Drop();
         return false;
       }
       if (count == 0) break;
@@ -181,18 +232,20 @@ struct Libxml2JobFileReader::State {
   Platform& platform;
   std::unique_ptr<JobFileSource> source;  // set while a checked job file is open
   AlbumDefaults album;
+  KeptEntries kept;
+  bool replaying = false;  // the entries come from `kept`
   std::vector<char> buffer = std::vector<char>(JobFileScan::kChunkSize);
   EntrySink entries;
   std::unique_ptr<JobFileScan> entry_scan;  // set once the entries pass has begun
   bool at_end = true;
 };
 
-Libxml2JobFileReader::Libxml2JobFileReader(Platform& platform)
-    : platform_(platform), state_(std::make_unique<State>(platform)) {}
+Libxml2JobFileReader::Libxml2JobFileReader(Platform& platform, std::size_t kept_bytes)
+    : platform_(platform), kept_bytes_(kept_bytes), state_(std::make_unique<State>(platform, kept_bytes)) {}
 Libxml2JobFileReader::~Libxml2JobFileReader() = default;
 
 bool Libxml2JobFileReader::LoadJobFile(const NativePath& path, ParseError* error) {
-  state_ = std::make_unique<State>(platform_);
+  state_ = std::make_unique<State>(platform_, kept_bytes_);
   SourceError source_error;
   std::unique_ptr<JobFileSource> source = OpenJobFileSource(platform_, path, &source_error);
   if (!source) {
@@ -203,7 +256,7 @@ bool Libxml2JobFileReader::LoadJobFile(const NativePath& path, ParseError* error
 }
 
 bool Libxml2JobFileReader::LoadJobFileFromMemory(std::string bytes, ParseError* error) {
-  state_ = std::make_unique<State>(platform_);
+  state_ = std::make_unique<State>(platform_, kept_bytes_);
   return state_->Check(MemoryJobFileSource(std::move(bytes)), error);
 }
 
@@ -213,9 +266,18 @@ void Libxml2JobFileReader::OpenEntries() {
   state_->entry_scan.reset();
   state_->entries = EntrySink();
   state_->at_end = !state_->source;
+  // The kept entries serve one walk; any later one reads the file again.
+  state_->replaying = state_->source && state_->kept.keeping();
+  if (!state_->replaying) state_->kept.Drop();
 }
 
 bool Libxml2JobFileReader::NextEntry(TrackEntry* entry) {
+  if (state_->replaying) {
+    if (state_->kept.Take(entry)) return true;
+    state_->replaying = false;
+    state_->kept.Drop();
+    return false;
+  }
   while (!state_->entries.Take(entry)) {
     if (!state_->ReadMoreEntries()) return false;
   }

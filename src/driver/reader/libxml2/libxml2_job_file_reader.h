@@ -1,8 +1,9 @@
-// The job file reader on libxml2: a streaming scan, so memory stays small however many
+// The job file reader on libxml2: a streaming scan, so memory stays bounded however many
 // entries a job file holds.
 #ifndef VELKOR_DRIVER_READER_LIBXML2_LIBXML2_JOB_FILE_READER_H_
 #define VELKOR_DRIVER_READER_LIBXML2_LIBXML2_JOB_FILE_READER_H_
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -17,10 +18,15 @@ void ShutdownXmlLibrary();
 // Needs the library brought up for as long as it lives.
 class Libxml2JobFileReader : public JobFileReader {
  public:
-  explicit Libxml2JobFileReader(Platform& platform);
+  // What the entries that the check decodes may take in memory, to be handed out without
+  // parsing the file again.
+  static constexpr std::size_t kKeptBytes = 16 * 1024 * 1024;
+
+  explicit Libxml2JobFileReader(Platform& platform, std::size_t kept_bytes = kKeptBytes);
   ~Libxml2JobFileReader() override;
 
-  // The whole file is read once here to check it and once more while the entries are walked.
+  // The whole file is read once here to check it; its entries are read from it again while
+  // they are walked, unless they fit in `kept_bytes`.
   bool LoadJobFile(const NativePath& path, ParseError* error) override;
   // LoadJobFile for a job file held in memory.
   bool LoadJobFileFromMemory(std::string bytes, ParseError* error);
@@ -32,6 +38,7 @@ class Libxml2JobFileReader : public JobFileReader {
  private:
   struct State;
   Platform& platform_;
+  std::size_t kept_bytes_;
   std::unique_ptr<State> state_;
 };
 
