@@ -20,21 +20,28 @@ bool HasTagInformation(const TrackEntry& entry, const AlbumDefaults& album) {
   return false;
 }
 
+// An entry's names as the system takes them, converted once each; kept from entry to
+// entry so that their storage is reused.
+struct NativeNames {
+  NativePath old_name;
+  NativePath new_name;
+};
+
 // A path from a job file that cannot be encoded exactly fails its operation like a
 // missing file would.
-bool Rename(Platform& platform, const std::u16string& from, const std::u16string& to) {
-  NativePath native_from, native_to;
-  return platform.PathFromText(from, &native_from) && platform.PathFromText(to, &native_to) &&
-         platform.MoveFile(native_from, native_to) == 0;
+bool Rename(Platform& platform, const TrackEntry& entry, NativeNames* names) {
+  return platform.PathFromText(entry.oldName, &names->old_name) &&
+         platform.PathFromText(entry.newName, &names->new_name) &&
+         platform.MoveFile(names->old_name, names->new_name) == 0;
 }
 
-void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, const std::u16string& target) {
-  NativePath native_target;
+// `native_target` is `target` as the system takes it, or nullptr when it still has to be converted.
+void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, const std::u16string& target,
+         const NativePath* native_target, NativeNames* names) {
   Id3v1Tag tag;
   TagFile file;
-  ProbeResult probe = run.platform.PathFromText(target, &native_target)
-                          ? TagProbe(run.platform, native_target, &tag, &file)
-                          : ProbeResult::OpenFailed;
+  if (!native_target && run.platform.PathFromText(target, &names->old_name)) native_target = &names->old_name;
+  ProbeResult probe = native_target ? TagProbe(run.platform, *native_target, &tag, &file) : ProbeResult::OpenFailed;
   const std::u16string shown_target = run.reporter.Value(target);
   switch (probe) {
     case ProbeResult::OpenFailed:
@@ -54,7 +61,8 @@ void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, c
   }
 }
 
-void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, std::int32_t ordinal) {
+void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, std::int32_t ordinal,
+                  NativeNames* names) {
   const bool has_tag_information = HasTagInformation(entry, album);
   if (entry.oldName.empty()) {
     run.reporter.Report(FormatText(run.platform, IDS_NO_SOURCE_NAME, {ordinal}), ReportClass::Error);
@@ -65,7 +73,7 @@ void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults&
     return;
   }
   if (!entry.newName.empty()) {
-    const bool renamed = Rename(run.platform, entry.oldName, entry.newName);
+    const bool renamed = Rename(run.platform, entry, names);
     const std::u16string shown_old = run.reporter.Value(entry.oldName), shown_new = run.reporter.Value(entry.newName);
     if (!renamed) {
       // The old name is gone or the new one is taken: tagging either could hit the wrong file.
@@ -74,7 +82,9 @@ void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults&
     }
     run.reporter.Report(FormatText(run.platform, IDS_RENAMED, {shown_old, shown_new}), ReportClass::Normal);
   }
-  if (has_tag_information) Tag(run, entry, album, entry.newName.empty() ? entry.oldName : entry.newName);
+  if (!has_tag_information) return;
+  if (entry.newName.empty()) Tag(run, entry, album, entry.oldName, nullptr, names);
+  else Tag(run, entry, album, entry.newName, &names->new_name, names);
 }
 
 }  // namespace
@@ -95,8 +105,9 @@ void ProcessJobFile(RunContext& run, const NativePath& job_file) {
   run.reader.ReadAlbumDefaults(&album);
   run.reader.OpenEntries();
   TrackEntry entry;
+  NativeNames names;
   for (std::int32_t ordinal = 1; !run.platform.StopRequested() && run.reader.NextEntry(&entry); ++ordinal) {
-    ProcessEntry(run, entry, album, ordinal);
+    ProcessEntry(run, entry, album, ordinal, &names);
   }
 }
 

@@ -72,18 +72,16 @@ std::u16string Utf8ToUtf16(std::string_view bytes, bool* valid) {
   return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text, bool* valid) {
-  std::string out(text.size(), '\0');
-  if (valid) *valid = true;
+bool AppendUtf8Of(std::u16string_view text, std::string* out) {
+  bool valid = true;
   // Most text is ASCII: copy that run with no per-unit bookkeeping.
   size_t ascii = 0;
-  while (ascii < text.size() && text[ascii] < 0x80) {
-    out[ascii] = static_cast<char>(text[ascii]);
-    ++ascii;
-  }
-  out.resize(ascii);
-  if (ascii == text.size()) return out;
-  out.reserve(ascii + (text.size() - ascii) * 3);
+  while (ascii < text.size() && text[ascii] < 0x80) ++ascii;
+  size_t start = out->size();
+  out->resize(start + ascii);
+  for (size_t i = 0; i < ascii; ++i) (*out)[start + i] = static_cast<char>(text[i]);
+  if (ascii == text.size()) return true;
+  out->reserve(start + ascii + (text.size() - ascii) * 3);
   for (size_t i = ascii; i < text.size(); ++i) {
     char32_t cp = text[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
@@ -91,10 +89,17 @@ std::string Utf16ToUtf8(std::u16string_view text, bool* valid) {
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = kReplacementCharacter;
-      if (valid) *valid = false;
+      valid = false;
     }
-    AppendUtf8(cp, &out);
+    AppendUtf8(cp, out);
   }
+  return valid;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text, bool* valid) {
+  std::string out;
+  bool all_valid = AppendUtf8Of(text, &out);
+  if (valid) *valid = all_valid;
   return out;
 }
 

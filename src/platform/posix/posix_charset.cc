@@ -111,25 +111,40 @@ void SelectAnsiCharset(const std::string& charset_name) {
 
 const std::string& AnsiCharsetName() { return Current().name; }
 
-std::string ToAnsi(std::u16string_view text) {
-  std::string utf8 = Utf16ToUtf8(UpToNul(text));
+void AppendAnsi(std::u16string_view text, std::string* out) {
   Charset& charset = Current();
-  if (charset.utf8) return utf8;
+  if (charset.utf8) {
+    AppendUtf8Of(UpToNul(text), out);
+    return;
+  }
   static const std::string kQuestionMark = "?";
+  std::string converted;
+  charset.to_lossy->Convert(Utf16ToUtf8(UpToNul(text)), &kQuestionMark, &converted);
+  out->append(converted);
+}
+
+std::string ToAnsi(std::u16string_view text) {
   std::string out;
-  charset.to_lossy->Convert(utf8, &kQuestionMark, &out);
+  AppendAnsi(text, &out);
   return out;
 }
 
-std::string ToAnsiWithPosixLineEnds(std::u16string_view text) {
-  std::string ansi = ToAnsi(text);
-  size_t kept = 0;
-  for (size_t i = 0; i < ansi.size(); ++i) {
-    if (ansi[i] == '\r' && i + 1 < ansi.size() && ansi[i + 1] == '\n') continue;
-    ansi[kept++] = ansi[i];
+void ToAnsiWithPosixLineEnds(std::u16string_view text, std::string* out) {
+  out->clear();
+  AppendAnsi(text, out);
+  size_t kept = out->find('\r');
+  if (kept == std::string::npos) return;
+  for (size_t i = kept; i < out->size(); ++i) {
+    if ((*out)[i] == '\r' && i + 1 < out->size() && (*out)[i + 1] == '\n') continue;
+    (*out)[kept++] = (*out)[i];
   }
-  ansi.resize(kept);
-  return ansi;
+  out->resize(kept);
+}
+
+std::string ToAnsiWithPosixLineEnds(std::u16string_view text) {
+  std::string out;
+  ToAnsiWithPosixLineEnds(text, &out);
+  return out;
 }
 
 std::u16string FromAnsi(std::string_view bytes) {
@@ -143,15 +158,14 @@ std::u16string FromAnsi(std::string_view bytes) {
 
 bool ToNativePath(std::u16string_view path, std::string* native) {
   if (path.find(u'\0') != std::u16string_view::npos) return false;
-  bool valid = true;
-  std::string utf8 = Utf16ToUtf8(path, &valid);
-  if (!valid) return false;
   Charset& charset = Current();
   if (charset.utf8) {
-    *native = std::move(utf8);
-    return true;
+    native->clear();
+    return AppendUtf8Of(path, native);
   }
-  return charset.to_strict->Convert(utf8, nullptr, native);
+  bool valid = true;
+  std::string utf8 = Utf16ToUtf8(path, &valid);
+  return valid && charset.to_strict->Convert(utf8, nullptr, native);
 }
 
 }  // namespace velkor

@@ -41,14 +41,15 @@ void PosixPlatform::WriteConsoleLine(std::u16string_view line, ReportClass repor
   // The colour is reset before the line end, so the terminal's own attributes are back in
   // force after every line.
   if (colour) out += kClassColours[static_cast<int>(report_class)];
-  out += velkor::ToAnsi(line);
+  AppendAnsi(line, &out);
   if (colour) out += kResetAttributes;
   out += '\n';
   Write(OutputStream::Out, out);
 }
 
 void PosixPlatform::WriteRedirected(std::u16string_view message) {
-  Write(OutputStream::Out, ToAnsiWithPosixLineEnds(message));
+  ToAnsiWithPosixLineEnds(message, &redirected_);
+  Write(OutputStream::Out, redirected_);
 }
 
 void PosixPlatform::SetConsoleTitle(std::u16string_view title) {

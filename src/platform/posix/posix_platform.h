@@ -56,6 +56,7 @@ class PosixPlatform : public Platform {
  private:
   bool russian_ = false;     // the catalogue's language, English otherwise
   bool title_set_ = false;
+  std::string redirected_;  // the last message written redirected, its storage reused
 };
 
 }  // namespace velkor
