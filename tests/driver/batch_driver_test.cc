@@ -45,7 +45,7 @@ class FaultyPlatform : public PlatformWrapper {
   // time it fails, or it ends after its first 7 bytes as if it had been cut short meanwhile.
   std::int64_t ReadAt(NativeFile file, void* buffer, std::size_t count, std::uint64_t offset) override {
     if (offset == 0 && ++starts_ == 2 && fault_ == Fault::SecondRead) {
-      errno = EIO;
+      errno = ESTALE;  // not the EIO a reader says when it knows no better
       return -1;
     }
     if (starts_ == 2 && fault_ == Fault::Changed) count = offset < 7 ? 7 - offset : 0;
@@ -82,7 +82,7 @@ TEST(BatchDriverTest, InjectedFaults) {
        "Out of memory.\nThe reader lost its file.\nI/O error\n"},
       {"the job file unreadable after its check", Fault::SecondRead, {"$/job.xml", "$/empty.xml"}, kExitSuccess,
        "Processing file '$/job.xml':\nProcessing file '$/empty.xml':\n",
-       "Input/output error\nThe job file changed or could not be read while its entries were processed.\n"},
+       "Stale file handle\nThe job file changed or could not be read while its entries were processed.\n"},
       {"the job file cut short after its check", Fault::Changed, {"$/job.xml", "$/empty.xml"}, kExitSuccess,
        "Processing file '$/job.xml':\nProcessing file '$/empty.xml':\n",
        "Premature end of data (line 1, column 8)\n"

@@ -177,6 +177,8 @@ TEST_F(JobFileReaderTest, EveryRow) {
       {"1000 attributes", "<r><file" + attributes + "/></r>", no_entry + "||||||||\n"},
       {"1001 attributes", "<r><file" + attributes + " z=''/></r>",
        Fails(XML_ERR_INTERNAL_ERROR, "Excessive number of attributes on an element: more than 1000")},
+      {"20000 attributes in a tag that never ends", "<r><file" + Repeat(" a=''", 20000),
+       Fails(XML_ERR_INTERNAL_ERROR, "Excessive number of attributes on an element: more than 1000")},
       {"1000 attributes in an entity", "<!DOCTYPE r [<!ENTITY e \"<file" + attributes + "/>\">]><r>&e;</r>",
        no_entry + "||||||||\n"},
       {"1001 attributes in an entity", "<!DOCTYPE r [<!ENTITY e \"<x" + attributes + " z=''/>\">]><r>&e;</r>",
