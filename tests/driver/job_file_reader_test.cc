@@ -173,6 +173,8 @@ TEST_F(JobFileReaderTest, EveryRow) {
       {"an entity tree and declarations, together just over what may be kept",
        "<!DOCTYPE r [" + notations + "<!ENTITY e '" + Repeat("<a/>", 253000) + "'>]><r>&e;</r>",
        Fails(XML_ERR_ENTITY_PROCESSING, "Document type declaration too large")},
+      {"expansion paid for by the length read since", "<!DOCTYPE r [<!ENTITY e '" + Repeat("<a/>", 1000) + "'>]><r>" +
+           Repeat("&e;", 1000) + std::string(1000000, ' ') + Repeat("&e;", 100) + "<file oldName='a'/></r>", no_entry + "a" + tail + "|\n"},
       {"depth 256", "<r>" + Repeat("<d>", 254) + "<file oldName='deep'/>" + Repeat("</d>", 254) + "</r>",
        no_entry + "deep||||||||\n"},
       {"depth 257", "<r>" + Repeat("<d>", 255) + "<file/>" + Repeat("</d>", 255) + "</r>",
