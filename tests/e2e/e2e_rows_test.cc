@@ -189,6 +189,7 @@ TEST_P(Rows, Run) {
       options.in_child = [] { fcntl(STDOUT_FILENO, F_SETFL, fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK); };
       options.while_running = [](int, const std::string&) { usleep(500); };
     }
+    if (keyword == "nostdin") options.in_child = [] { close(STDIN_FILENO); };
     const int flock_error = name == "ENOLCK" ? ENOLCK : EOPNOTSUPP;
     if (keyword == "flock") options.in_child = [flock_error] { FailFlock(flock_error); };
     if (keyword == "exit") runs.back().exit_code = std::stoi(name);
