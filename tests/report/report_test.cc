@@ -33,6 +33,8 @@ TEST(LineWrapTest, SplitsAtLineEndsAndBreaksAtTheLastSpaceWithinTheLimit) {
       {"width 0", u"a bc", 0, {u"a", u"b", u"c"}},
       {"width -5", u"ab", -5, {u"a", u"b"}},
       {"a pair after one unit", u"x\U0001F3B5y", 3, {u"x", u"\U0001F3B5", u"y"}},
+      {"lone surrogates (a Windows name may hold them) are single units",
+       u"ab\xD800" u"c\xDC00" u"de", 4, {u"ab\xD800", u"c\xDC00" u"d", u"e"}},
   };
   for (const auto& row : rows) {
     Lines wrapped;
