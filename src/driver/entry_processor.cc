@@ -35,12 +35,12 @@ bool Rename(Platform& platform, const TrackEntry& entry, NativeNames* names) {
          platform.MoveFile(names->old_name, names->new_name) == 0;
 }
 
-// `native_target` is `target` as the system takes it, or nullptr when it still has to be converted.
+// `native_target` is `target` as the system takes it; nullptr when the charset cannot spell
+// it, which fails like a missing file.
 void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, const std::u16string& target,
-         const NativePath* native_target, NativeNames* names) {
+         const NativePath* native_target) {
   Id3v1Tag tag;
   TagFile file;
-  if (!native_target && run.platform.PathFromText(target, &names->old_name)) native_target = &names->old_name;
   ProbeResult probe = native_target ? TagProbe(run.platform, *native_target, &tag, &file) : ProbeResult::OpenFailed;
   const std::u16string shown_target = run.reporter.Value(target);
   switch (probe) {
@@ -83,8 +83,12 @@ void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults&
     run.reporter.Report(FormatText(run.platform, IDS_RENAMED, {shown_old, shown_new}), ReportClass::Normal);
   }
   if (!has_tag_information) return;
-  if (entry.newName.empty()) Tag(run, entry, album, entry.oldName, nullptr, names);
-  else Tag(run, entry, album, entry.newName, &names->new_name, names);
+  if (!entry.newName.empty()) {
+    Tag(run, entry, album, entry.newName, &names->new_name);  // converted for the rename already
+  } else {
+    const bool spelled = run.platform.PathFromText(entry.oldName, &names->old_name);
+    Tag(run, entry, album, entry.oldName, spelled ? &names->old_name : nullptr);
+  }
 }
 
 }  // namespace
