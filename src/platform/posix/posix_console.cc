@@ -36,20 +36,19 @@ constexpr const char* kResetAttributes = "\x1b[0m";
 int PosixPlatform::ConsoleWidth() { return TerminalWidth(); }
 
 void PosixPlatform::WriteConsoleLine(std::u16string_view line, ReportClass report_class) {
-  const bool colour = !ColourDisabled();
-  std::string out;
   // The colour is reset before the line end, so the terminal's own attributes are back in
   // force after every line.
-  if (colour) out += kClassColours[static_cast<int>(report_class)];
-  AppendAnsi(line, &out);
-  if (colour) out += kResetAttributes;
-  out += '\n';
-  Write(OutputStream::Out, out);
+  output_.clear();
+  if (colour_) output_ += kClassColours[static_cast<int>(report_class)];
+  AppendAnsi(line, &output_);
+  if (colour_) output_ += kResetAttributes;
+  output_ += '\n';
+  Write(OutputStream::Out, output_);
 }
 
 void PosixPlatform::WriteRedirected(std::u16string_view message) {
-  ToAnsiWithPosixLineEnds(message, &redirected_);
-  Write(OutputStream::Out, redirected_);
+  ToAnsiWithPosixLineEnds(message, &output_);
+  Write(OutputStream::Out, output_);
 }
 
 void PosixPlatform::SetConsoleTitle(std::u16string_view title) {

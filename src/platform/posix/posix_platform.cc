@@ -33,6 +33,7 @@ bool PosixPlatform::InitRuntime() {
   // Texts are in Russian for a messages locale whose name begins with "ru", else in English.
   russian_ = MessagesLocaleName().compare(0, 2, "ru") == 0;
   SelectAnsiCharset(CharsetName());
+  colour_ = !ColourDisabled();
   return true;
 }
 

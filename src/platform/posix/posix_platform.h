@@ -54,9 +54,10 @@ class PosixPlatform : public Platform {
   virtual void Write(OutputStream stream, std::string_view bytes);
 
  private:
-  bool russian_ = false;     // the catalogue's language, English otherwise
+  bool russian_ = false;  // the catalogue's language, English otherwise
+  bool colour_ = true;    // NO_COLOR, read once at start-up
   bool title_set_ = false;
-  std::string redirected_;  // the last message written redirected, its storage reused
+  std::string output_;  // the last line or message written, its storage reused
 };
 
 }  // namespace velkor
