@@ -9,6 +9,7 @@
 #include "driver/job_file_failure.h"
 #include "driver/reader/libxml2/job_file_scan.h"
 #include "driver/reader/libxml2/job_file_source.h"
+#include "driver/reader/libxml2/plain_job_file_scan.h"
 #include "resource.h"
 #include "text/utf.h"
 
@@ -81,6 +82,7 @@ class KeptEntries {
   explicit KeptEntries(std::size_t limit) : limit_(limit) {}
 
   bool keeping() const { return keeping_; }
+  std::size_t limit() const { return limit_; }
 
   void Keep(const ScanValues& values) {
     std::size_t size = bytes_.size() + sizeof(std::uint32_t) * (ends_.size() + values.size());
@@ -141,10 +143,23 @@ class EntrySink : public ScanSink {
  public:
   void OnRoot(const ScanValues&) override {}
   void OnFile(const ScanValues& values) override {
+    ++received_;
+    if (skip_ > 0) {
+      --skip_;
+      return;
+    }
     if (count_ == queue_.size()) queue_.emplace_back();
     ReadAttributes(kEntryBindings, values, &queue_[count_++]);
   }
   bool WantsFiles() const override { return true; }
+
+  // Entries seen since the pass began, skipped ones included.
+  std::size_t received() const { return received_; }
+  // Passes over the next `count` entries, when the file is read from its start again.
+  void SkipNext(std::size_t count) {
+    skip_ = count;
+    received_ = 0;
+  }
 
   bool Take(TrackEntry* entry) {
     if (next_ == count_) {
@@ -160,7 +175,23 @@ class EntrySink : public ScanSink {
   std::vector<TrackEntry> queue_;
   std::size_t count_ = 0;  // entries queued
   std::size_t next_ = 0;   // the next to take
+  std::size_t received_ = 0;
+  std::size_t skip_ = 0;
 };
+
+enum class Fed { kWhole, kScanFailed, kReadFailed };
+
+// Feeds `scan` the whole of `source`, a piece at a time.
+template <typename Scan>
+Fed FeedAll(JobFileSource* source, Scan* scan, SourceError* read_error) {
+  std::vector<char> buffer(JobFileScan::kChunkSize);
+  for (;;) {
+    std::ptrdiff_t count = source->Read(buffer.data(), buffer.size(), read_error);
+    if (count < 0) return Fed::kReadFailed;
+    if (count == 0) return scan->Finish() ? Fed::kWhole : Fed::kScanFailed;
+    if (!scan->Feed(buffer.data(), static_cast<std::size_t>(count))) return Fed::kScanFailed;
+  }
+}
 
 ParseError ToParseError(const ScanFailure& failure) {
   return ParseError{failure.code, failure.line, failure.column, Utf8ToUtf16(failure.reason)};
@@ -176,41 +207,71 @@ std::u16string Describe(const ScanFailure& failure) {
 struct Libxml2JobFileReader::State {
   State(Platform& the_platform, std::size_t kept_bytes) : platform(the_platform), kept(kept_bytes) {}
 
-  // The first pass: the whole file must be well-formed before any entry is read.
+  // The first pass: the whole file must be well-formed before any entry is read. A file
+  // in the plain form is read quickly; any other is read by libxml2 from the start.
   bool Check(std::unique_ptr<JobFileSource> checked, ParseError* error) {
-    CheckSink sink(&album, &kept);
-    JobFileScan scan(AttributeNames(kAlbumBindings), AttributeNames(kEntryBindings), &sink);
-    for (;;) {
-      SourceError source_error;
-      std::ptrdiff_t count = checked->Read(buffer.data(), buffer.size(), &source_error);
-      if (count < 0) {
-        *error = ParseError{source_error.code, 0, 0, std::move(source_error.reason)};
-        return false;
+    SourceError source_error;
+    Fed fed;
+    {
+      CheckSink sink(&album, &kept);
+      PlainJobFileScan scan(AttributeNames(kAlbumBindings), AttributeNames(kEntryBindings), &sink);
+      fed = FeedAll(checked.get(), &scan, &source_error);
+    }
+    if (fed == Fed::kWhole) {
+      plain = true;
+      source = std::move(checked);
+      return true;
+    }
+    album = AlbumDefaults();
+    kept = KeptEntries(kept.limit());
+    if (fed == Fed::kScanFailed && checked->Rewind(&source_error)) {
+      CheckSink sink(&album, &kept);
+      JobFileScan scan(AttributeNames(kAlbumBindings), AttributeNames(kEntryBindings), &sink);
+      fed = FeedAll(checked.get(), &scan, &source_error);
+      if (fed == Fed::kWhole) {
+        source = std::move(checked);
+        return true;
       }
-      if (count == 0 ? !scan.Finish() : !scan.Feed(buffer.data(), static_cast<std::size_t>(count))) {
+      if (fed == Fed::kScanFailed) {
         if (scan.failure().out_of_memory) throw std::bad_alloc();
         *error = ToParseError(scan.failure());
         album = AlbumDefaults();
         kept.Drop();
         return false;
       }
-      if (count == 0) break;
     }
-    source = std::move(checked);
-    return true;
+    *error = ParseError{source_error.code, 0, 0, std::move(source_error.reason)};
+    return false;
   }
 
   // The second pass, a piece of the file at a time: false at the end of the file.
   bool ReadMoreEntries() {
     if (at_end) return false;
     SourceError source_error;
-    if (!entry_scan) {
+    if (!entry_scan && !plain_entry_scan) {
       if (!source->Rewind(&source_error)) Abandon(std::move(source_error.reason));
-      entry_scan = std::make_unique<JobFileScan>(AttributeNames(kAlbumBindings), AttributeNames(kEntryBindings),
-                                                 &entries);
+      if (plain) {
+        plain_entry_scan = std::make_unique<PlainJobFileScan>(AttributeNames(kAlbumBindings),
+                                                              AttributeNames(kEntryBindings), &entries);
+      } else {
+        entry_scan = std::make_unique<JobFileScan>(AttributeNames(kAlbumBindings), AttributeNames(kEntryBindings),
+                                                   &entries);
+      }
     }
     std::ptrdiff_t count = source->Read(buffer.data(), buffer.size(), &source_error);
     if (count < 0) Abandon(std::move(source_error.reason));
+    if (plain_entry_scan) {
+      bool ok = count == 0 ? plain_entry_scan->Finish()
+                           : plain_entry_scan->Feed(buffer.data(), static_cast<std::size_t>(count));
+      if (count == 0 && ok) at_end = true;
+      if (!ok) {
+        // The file is no longer plain: libxml2 reads it again, past the entries handed over.
+        plain_entry_scan.reset();
+        plain = false;
+        entries.SkipNext(entries.received());
+      }
+      return true;
+    }
     bool ok = count == 0 ? entry_scan->Finish() : entry_scan->Feed(buffer.data(), static_cast<std::size_t>(count));
     if (!ok) {
       if (entry_scan->failure().out_of_memory) throw std::bad_alloc();
@@ -224,6 +285,7 @@ struct Libxml2JobFileReader::State {
   [[noreturn]] void Abandon(std::u16string description) {
     at_end = true;
     entry_scan.reset();
+    plain_entry_scan.reset();
     source.reset();
     entries = EntrySink();
     throw JobFileFailure(std::move(description), platform.LoadText(IDS_JOB_FILE_CHANGED));
@@ -235,8 +297,11 @@ struct Libxml2JobFileReader::State {
   KeptEntries kept;
   bool replaying = false;  // the entries come from `kept`
   std::vector<char> buffer = std::vector<char>(JobFileScan::kChunkSize);
+  bool plain = false;  // the file passed its check in the plain form
   EntrySink entries;
-  std::unique_ptr<JobFileScan> entry_scan;  // set once the entries pass has begun
+  // One of these is set once the entries pass has begun.
+  std::unique_ptr<PlainJobFileScan> plain_entry_scan;
+  std::unique_ptr<JobFileScan> entry_scan;
   bool at_end = true;
 };
 
@@ -264,6 +329,7 @@ void Libxml2JobFileReader::ReadAlbumDefaults(AlbumDefaults* defaults) { *default
 
 void Libxml2JobFileReader::OpenEntries() {
   state_->entry_scan.reset();
+  state_->plain_entry_scan.reset();
   state_->entries = EntrySink();
   state_->at_end = !state_->source;
   // The kept entries serve one walk; any later one reads the file again.
