@@ -85,15 +85,18 @@ class KeptEntries {
   std::size_t limit() const { return limit_; }
 
   void Keep(const ScanValues& values) {
-    std::size_t size = bytes_.size() + sizeof(std::uint32_t) * (ends_.size() + values.size());
+    std::size_t size = bytes_.size();
     for (std::string_view value : values) size += value.size();
-    if (size > limit_) {
+    if (size + sizeof(std::uint32_t) * (ends_.size() + values.size()) > limit_) {
       Drop();
       return;
     }
+    std::size_t end = bytes_.size();
+    bytes_.resize(size);
     for (std::string_view value : values) {
-      bytes_.append(value);
-      ends_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+      value.copy(bytes_.data() + end, value.size());
+      end += value.size();
+      ends_.push_back(static_cast<std::uint32_t>(end));
     }
   }
 

@@ -217,6 +217,7 @@ PlainJobFileScan::Step PlainJobFileScan::Characters(std::size_t* at, char stop) 
     char character;
     if (c == '&') {
       length = ReferenceLength(text, p, at_end_, &character);
+      saw_reference_ = true;
     } else if (c == '"' || c == '\'') {
       length = 1;
     } else if (c == ']') {
@@ -294,9 +295,11 @@ PlainJobFileScan::Step PlainJobFileScan::ReadAttribute(std::size_t* at, Attribut
   const char quote = text[p++];
   if (quote != '"' && quote != '\'') return Step::kNotPlain;
   const std::size_t start = p;
+  saw_reference_ = false;
   step = Characters(&p, quote);
   if (step != Step::kDone) return step;
   attribute->raw = text.substr(start, p - start);
+  attribute->has_references = saw_reference_;
   *at = p + 1;
   return Step::kDone;
 }
@@ -392,9 +395,7 @@ void PlainJobFileScan::Deliver(const std::vector<std::string>& names, bool root)
   values_.assign(names.size(), std::string_view());
   for (const Attribute& attribute : attributes_) {
     if (attribute.row == kNoRow) continue;
-    values_[attribute.row] = attribute.raw.find('&') == std::string_view::npos
-                                 ? attribute.raw
-                                 : Decode(attribute.raw, &decoded_[attribute.row]);
+    values_[attribute.row] = attribute.has_references ? Decode(attribute.raw, &decoded_[attribute.row]) : attribute.raw;
   }
   if (root) {
     sink_->OnRoot(values_);

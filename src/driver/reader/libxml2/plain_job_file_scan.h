@@ -41,6 +41,7 @@ class PlainJobFileScan {
     std::string_view name;
     std::string_view raw;  // as written, between the quotes
     std::size_t row;       // of the wanted names, or kNoRow
+    bool has_references;
   };
 
   // Reads what the pending bytes hold, construct by construct.
@@ -69,6 +70,7 @@ class PlainJobFileScan {
   Stage stage_ = Stage::kStart;
   bool failed_ = false;
   bool at_end_ = false;  // no more bytes will come
+  bool saw_reference_ = false;  // in the characters last walked
   std::vector<std::string> open_;  // names of the open elements; only the first `depth_` count
   std::size_t depth_ = 0;
   std::vector<Attribute> attributes_;   // of the tag being read
