@@ -16,6 +16,8 @@ std::u16string Utf8ToUtf16(std::string_view bytes, bool* valid = nullptr);
 std::string Utf16ToUtf8(std::u16string_view text, bool* valid = nullptr);
 // The same appended to `out`, whose storage is reused; false when a lone surrogate was replaced.
 bool AppendUtf8Of(std::u16string_view text, std::string* out);
+// The same for the text before its first NUL.
+bool AppendUtf8UpToNul(std::u16string_view text, std::string* out);
 
 }  // namespace velkor
 
