@@ -20,25 +20,26 @@ bool HasTagInformation(const TrackEntry& entry, const AlbumDefaults& album) {
   return false;
 }
 
-// An entry's names as the system takes them, converted once each; kept from entry to
-// entry so that their storage is reused.
-struct NativeNames {
-  NativePath old_name;
+// What an entry's processing converts and builds, kept from entry to entry so that
+// their storage is reused.
+struct EntryBuffers {
+  NativePath old_name;  // the entry's names as the system takes them, converted once each
   NativePath new_name;
+  std::string tag_bytes;  // each tag field's text in the system's charset
 };
 
 // A path from a job file that cannot be encoded exactly fails its operation like a
 // missing file would.
-bool Rename(Platform& platform, const TrackEntry& entry, NativeNames* names) {
-  return platform.PathFromText(entry.oldName, &names->old_name) &&
-         platform.PathFromText(entry.newName, &names->new_name) &&
-         platform.MoveFile(names->old_name, names->new_name) == 0;
+bool Rename(Platform& platform, const TrackEntry& entry, EntryBuffers* buffers) {
+  return platform.PathFromText(entry.oldName, &buffers->old_name) &&
+         platform.PathFromText(entry.newName, &buffers->new_name) &&
+         platform.MoveFile(buffers->old_name, buffers->new_name) == 0;
 }
 
 // `native_target` is `target` as the system takes it; nullptr when the charset cannot spell
 // it, which fails like a missing file.
 void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, const std::u16string& target,
-         const NativePath* native_target) {
+         const NativePath* native_target, std::string* tag_bytes) {
   Id3v1Tag tag;
   TagFile file;
   ProbeResult probe = native_target ? TagProbe(run.platform, *native_target, &tag, &file) : ProbeResult::OpenFailed;
@@ -51,7 +52,7 @@ void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, c
       run.reporter.Report(FormatText(run.platform, IDS_HAS_TAG, {shown_target}), ReportClass::Warning);
       return;
     case ProbeResult::NoTag:
-      TagBuilder(run.platform, entry, album, &tag);
+      TagBuilder(run.platform, entry, album, tag_bytes, &tag);
       if (AppendTag(file, tag)) {
         run.reporter.Report(FormatText(run.platform, IDS_TAG_ADDED, {shown_target}), ReportClass::Normal);
       } else {
@@ -62,7 +63,7 @@ void Tag(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, c
 }
 
 void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults& album, std::int32_t ordinal,
-                  NativeNames* names) {
+                  EntryBuffers* buffers) {
   const bool has_tag_information = HasTagInformation(entry, album);
   if (entry.oldName.empty()) {
     run.reporter.Report(FormatText(run.platform, IDS_NO_SOURCE_NAME, {ordinal}), ReportClass::Error);
@@ -73,7 +74,7 @@ void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults&
     return;
   }
   if (!entry.newName.empty()) {
-    const bool renamed = Rename(run.platform, entry, names);
+    const bool renamed = Rename(run.platform, entry, buffers);
     const std::u16string shown_old = run.reporter.Value(entry.oldName), shown_new = run.reporter.Value(entry.newName);
     if (!renamed) {
       // The old name is gone or the new one is taken: tagging either could hit the wrong file.
@@ -84,10 +85,11 @@ void ProcessEntry(RunContext& run, const TrackEntry& entry, const AlbumDefaults&
   }
   if (!has_tag_information) return;
   if (!entry.newName.empty()) {
-    Tag(run, entry, album, entry.newName, &names->new_name);  // converted for the rename already
+    // The new name was converted for the rename already.
+    Tag(run, entry, album, entry.newName, &buffers->new_name, &buffers->tag_bytes);
   } else {
-    const bool spelled = run.platform.PathFromText(entry.oldName, &names->old_name);
-    Tag(run, entry, album, entry.oldName, spelled ? &names->old_name : nullptr);
+    const bool spelled = run.platform.PathFromText(entry.oldName, &buffers->old_name);
+    Tag(run, entry, album, entry.oldName, spelled ? &buffers->old_name : nullptr, &buffers->tag_bytes);
   }
 }
 
@@ -109,9 +111,9 @@ void ProcessJobFile(RunContext& run, const NativePath& job_file) {
   run.reader.ReadAlbumDefaults(&album);
   run.reader.OpenEntries();
   TrackEntry entry;
-  NativeNames names;
+  EntryBuffers buffers;
   for (std::int32_t ordinal = 1; !run.platform.StopRequested() && run.reader.NextEntry(&entry); ++ordinal) {
-    ProcessEntry(run, entry, album, ordinal, &names);
+    ProcessEntry(run, entry, album, ordinal, &buffers);
   }
 }
 

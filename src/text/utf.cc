@@ -79,7 +79,9 @@ size_t NarrowAscii(std::u16string_view text, bool nul_ends, char* out) {
     if (!AllAscii(low, nul_ends) || !AllAscii(high, nul_ends)) break;
     for (size_t i = length; i < length + 8; ++i) out[i] = static_cast<char>(text[i]);
   }
-  for (; length < text.size() && !EndsText(text[length], nul_ends); ++length) out[length] = static_cast<char>(text[length]);
+  for (; length < text.size() && !EndsText(text[length], nul_ends); ++length) {
+    out[length] = static_cast<char>(text[length]);
+  }
   return length;
 }
 

@@ -96,7 +96,8 @@ TEST_F(TextTest, CharsetConversions) {
   for (std::size_t length : {7, 8, 9, 15, 16, 17, 63, 64, 65, 72}) {
     for (std::size_t at = 0; at < length; ++at) {
       const std::string a(length, 'a');
-      for (const auto& [unit, bytes] : {std::pair<char16_t, std::string>{u'\0', ""}, {u'\x80', "\xC2\x80"}, {u'\u0100', "\xC4\x80"}}) {
+      for (const auto& [unit, bytes] :
+           {std::pair<char16_t, std::string>{u'\0', ""}, {u'\x80', "\xC2\x80"}, {u'\u0100', "\xC4\x80"}}) {
         std::u16string text(length, u'a');
         text[at] = unit;
         const std::string expected = a.substr(0, at) + (unit ? bytes + a.substr(at + 1) : "");

@@ -16,7 +16,7 @@ class PosixPlatform : public Platform {
   std::u16string ErrorText(SystemError error) override;
   bool PathFromText(std::u16string_view text, NativePath* path) override;
   std::u16string PathForDisplay(const NativePath& path) override;
-  std::string ToAnsi(std::u16string_view text) override;
+  void ToAnsi(std::u16string_view text, std::string* out) override;
 
   int ConsoleWidth() override;
   void WriteConsoleLine(std::u16string_view line, ReportClass report_class) override;

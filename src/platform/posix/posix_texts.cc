@@ -19,6 +19,9 @@ bool PosixPlatform::PathFromText(std::u16string_view text, NativePath* path) { r
 
 std::u16string PosixPlatform::PathForDisplay(const NativePath& path) { return FromAnsi(path); }
 
-std::string PosixPlatform::ToAnsi(std::u16string_view text) { return velkor::ToAnsi(text); }
+void PosixPlatform::ToAnsi(std::u16string_view text, std::string* out) {
+  out->clear();
+  AppendAnsi(text, out);
+}
 
 }  // namespace velkor
