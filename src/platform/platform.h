@@ -32,8 +32,9 @@ class Platform {
   virtual bool InitRuntime() = 0;
 
   // --- Texts ---
-  // A catalogue text by message ID in the user's language; empty for an unknown ID.
-  virtual std::u16string LoadText(int id) = 0;
+  // A catalogue text by message ID in the user's language; empty for an unknown ID. The
+  // text stays valid for the whole run.
+  virtual std::u16string_view LoadText(int id) = 0;
   // The system's text for an error number; it may end in a line end.
   virtual std::u16string ErrorText(SystemError error) = 0;
   // A name from a job file for the system: exact or not at all. A best-fit character could
@@ -96,7 +97,7 @@ class PlatformWrapper : public Platform {
   explicit PlatformWrapper(Platform& target) : target_(target) {}
 
   bool InitRuntime() override { return target_.InitRuntime(); }
-  std::u16string LoadText(int id) override { return target_.LoadText(id); }
+  std::u16string_view LoadText(int id) override { return target_.LoadText(id); }
   std::u16string ErrorText(SystemError error) override { return target_.ErrorText(error); }
   bool PathFromText(std::u16string_view text, NativePath* path) override { return target_.PathFromText(text, path); }
   std::u16string PathForDisplay(const NativePath& path) override { return target_.PathForDisplay(path); }

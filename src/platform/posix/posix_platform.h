@@ -12,7 +12,7 @@ class PosixPlatform : public Platform {
  public:
   bool InitRuntime() override;
 
-  std::u16string LoadText(int id) override;
+  std::u16string_view LoadText(int id) override;
   std::u16string ErrorText(SystemError error) override;
   bool PathFromText(std::u16string_view text, NativePath* path) override;
   std::u16string PathForDisplay(const NativePath& path) override;

@@ -8,7 +8,7 @@
 
 namespace velkor {
 
-std::u16string PosixPlatform::LoadText(int id) {
+std::u16string_view PosixPlatform::LoadText(int id) {
   if (id < 1 || id > kLastMessageId) return {};
   return russian_ ? kRussianMessages[id] : kEnglishMessages[id];
 }

@@ -25,7 +25,7 @@ class Win32Platform : public Platform {
   bool PathFromText(std::u16string_view text, NativePath* path) override;
   std::u16string PathForDisplay(const NativePath& path) override;
   void ToAnsi(std::u16string_view text, std::string* out) override;
-  std::u16string LoadText(int id) override;
+  std::u16string_view LoadText(int id) override;
   std::u16string ErrorText(SystemError error) override;
 
   SystemError PathStatus(const NativePath& path) override;

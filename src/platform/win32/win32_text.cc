@@ -44,11 +44,13 @@ std::u16string Win32Platform::PathForDisplay(const NativePath& path) {
 void Win32Platform::ToAnsi(std::u16string_view text, std::string* out) { win32::ToAnsiCodePage(text, out); }
 
 // The system picks the language from the user's settings. With a length of 0, LoadStringW
-// hands out the resource's own read-only text, which is not NUL-terminated.
-std::u16string Win32Platform::LoadText(int id) {
+// hands out the resource's own read-only text, which is not NUL-terminated and lives as
+// long as the program.
+std::u16string_view Win32Platform::LoadText(int id) {
   const wchar_t* text = nullptr;
   const int length = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), reinterpret_cast<wchar_t*>(&text), 0);
-  return length > 0 && text ? win32::FromWide(text, static_cast<std::size_t>(length)) : std::u16string();
+  if (length <= 0 || !text) return {};
+  return std::u16string_view(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length));
 }
 
 std::u16string Win32Platform::ErrorText(SystemError error) { return win32::SystemText(static_cast<unsigned long>(error)); }
