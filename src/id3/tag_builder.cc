@@ -36,11 +36,23 @@ void PutText(Platform& platform, const std::u16string& text, TextField field, st
   std::memcpy(tag->bytes.data() + field.offset, bytes->data(), std::min(bytes->size(), field.length));
 }
 
-// The low 8 bits of the scanned number, or `fallback` when the text does not scan.
+bool IsAscii(const std::u16string& text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; });
+}
+
+// The low 8 bits of the scanned number, or `fallback` when the text does not scan. ASCII
+// reads the same in every charset; other text is read as converted, where a best fit may
+// have turned a fullwidth digit into a plain one.
 std::uint8_t NumberByte(Platform& platform, const std::u16string& text, std::uint8_t fallback, std::string* bytes) {
   std::int32_t value = 0;
-  platform.ToAnsi(text, bytes);
-  if (!ScanDecimal(*bytes, &value)) return fallback;
+  bool scanned;
+  if (IsAscii(text)) {
+    scanned = ScanDecimal(std::u16string_view(text), &value);
+  } else {
+    platform.ToAnsi(text, bytes);
+    scanned = ScanDecimal(*bytes, &value);
+  }
+  if (!scanned) return fallback;
   return static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) & 0xFFu);
 }
 
