@@ -5,6 +5,7 @@
 
 #include "id3/decimal_scan.h"
 #include "id3/id3v1_tag.h"
+#include "text/utf.h"
 
 namespace velkor {
 namespace {
@@ -31,9 +32,13 @@ const std::u16string& Choose(const std::u16string& entry, const std::u16string& 
 // The converted text cut to the field's bytes: a text that fills the field gets no
 // terminator, and in a multi-byte charset a character may be split at the field's end.
 void PutText(Platform& platform, const std::u16string& text, TextField field, std::string* bytes, Id3v1Tag* tag) {
-  if (text.empty()) return;
+  char* place = reinterpret_cast<char*>(tag->bytes.data() + field.offset);
+  // ASCII is the same bytes in every charset, so a field's worth of it needs no conversion.
+  const std::u16string_view head = std::u16string_view(text).substr(0, field.length);
+  const std::size_t ascii = CopyAsciiPrefix(head, place);
+  if (ascii == head.size() || head[ascii] == u'\0') return;
   platform.ToAnsi(text, bytes);
-  std::memcpy(tag->bytes.data() + field.offset, bytes->data(), std::min(bytes->size(), field.length));
+  std::memcpy(place, bytes->data(), std::min(bytes->size(), field.length));
 }
 
 bool IsAscii(const std::u16string& text) {

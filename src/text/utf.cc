@@ -144,6 +144,8 @@ bool AppendUtf8Of(std::u16string_view text, std::string* out) { return AppendUtf
 
 bool AppendUtf8UpToNul(std::u16string_view text, std::string* out) { return AppendUtf8(text, true, out); }
 
+std::size_t CopyAsciiPrefix(std::u16string_view text, char* out) { return NarrowAscii(text, true, out); }
+
 std::string Utf16ToUtf8(std::u16string_view text, bool* valid) {
   std::string out;
   bool all_valid = AppendUtf8Of(text, &out);
