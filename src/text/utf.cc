@@ -77,7 +77,9 @@ size_t NarrowAscii(std::u16string_view text, bool nul_ends, char* out) {
     std::memcpy(&low, text.data() + length, sizeof low);
     std::memcpy(&high, text.data() + length + 4, sizeof high);
     if (!AllAscii(low, nul_ends) || !AllAscii(high, nul_ends)) break;
-    for (size_t i = length; i < length + 8; ++i) out[i] = static_cast<char>(text[i]);
+    char block[8];  // local, so that no store to `out` can change `text` as far as the compiler knows
+    for (size_t i = 0; i < 8; ++i) block[i] = static_cast<char>(text[length + i]);
+    std::memcpy(out + length, block, sizeof block);
   }
   for (; length < text.size() && !EndsText(text[length], nul_ends); ++length) {
     out[length] = static_cast<char>(text[length]);
