@@ -82,10 +82,10 @@ TEST_F(TagTest, NumbersKeepTheirLowEightBits) {
     EXPECT_EQ(tag.bytes[127], row.byte == kNone ? (row.text.empty() ? 17 : 255) : row.byte) << "genre '" << row.text << "'";
   }
   Id3v1Tag tag;
-  TrackEntry entry;
-  entry.track = u"\uFF15";  // fullwidth 5, which a lossy charset's best fit makes a plain 5
+  // A fullwidth 5, which a lossy charset's best fit makes a plain 5.
+  const TrackEntry fullwidth_five{u"", u"", u"\uFF15", u"", u"", u"", u"", u"", u""};
   SelectAnsiCharset("CP1251");
-  TagBuilder(posix_, entry, {}, &tag);
+  TagBuilder(posix_, fullwidth_five, {}, &tag);
   SelectAnsiCharset("UTF-8");
   EXPECT_EQ(tag.bytes[126], 5);
 }
