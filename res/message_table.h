@@ -2,6 +2,8 @@
 #ifndef VELKOR_RES_MESSAGE_TABLE_H_
 #define VELKOR_RES_MESSAGE_TABLE_H_
 
+#include <string_view>
+
 #include "resource.h"
 
 namespace velkor {
@@ -9,8 +11,8 @@ namespace velkor {
 constexpr int kLastMessageId = IDS_OUT_OF_MEMORY;
 
 // Indexed by message ID; entry 0 has no text.
-extern const char16_t* const kEnglishMessages[kLastMessageId + 1];
-extern const char16_t* const kRussianMessages[kLastMessageId + 1];
+extern const std::u16string_view kEnglishMessages[kLastMessageId + 1];
+extern const std::u16string_view kRussianMessages[kLastMessageId + 1];
 
 }  // namespace velkor
 

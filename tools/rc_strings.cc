@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
   for (const char* lang : {"English", "Russian"}) {
     auto& table = tables[lang];
     if (table.empty()) return Fail(std::string("no string table for ") + lang);
-    out << "\nconst char16_t* const k" << lang << "Messages[kLastMessageId + 1] = {\n    nullptr,\n";
+    out << "\nconst std::u16string_view k" << lang << "Messages[kLastMessageId + 1] = {\n    {},\n";
     for (int id = 1; id <= last_id; ++id) {
       if (table[static_cast<size_t>(id)].empty())
         return Fail(std::string(lang) + " table lacks ID " + std::to_string(id));

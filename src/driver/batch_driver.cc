@@ -18,10 +18,11 @@ void ProcessOneJobFile(RunContext& run, const NativePath& job_file) {
   try {
     SystemError error = run.platform.PathStatus(job_file);
     if (error != 0) {
-      run.reporter.Report(FormatText(run.platform, IDS_FILE_NOT_FOUND,
-                                     {run.reporter.Value(run.platform.PathForDisplay(job_file)),
-                                      run.reporter.Value(run.platform.ErrorText(error))}),
-                          ReportClass::Error);
+      std::u16string shown_name, shown_reason;
+      run.reporter.ReportText(IDS_FILE_NOT_FOUND,
+                              {run.reporter.Value(run.platform.PathForDisplay(job_file), &shown_name),
+                               run.reporter.Value(run.platform.ErrorText(error), &shown_reason)},
+                              ReportClass::Error);
       return;
     }
     ProcessJobFile(run, job_file);

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace velkor {
@@ -13,8 +14,8 @@ class JobFileFailure : public std::exception {
  public:
   // `description` says what went wrong in detail (it may be empty); `message` is the
   // failure's general text. Both are shown to the user, in that order.
-  JobFileFailure(std::u16string description, std::u16string message)
-      : description_(std::move(description)), message_(std::move(message)) {}
+  JobFileFailure(std::u16string description, std::u16string_view message)
+      : description_(std::move(description)), message_(message) {}
 
   const std::u16string& description() const { return description_; }
   const std::u16string& message() const { return message_; }

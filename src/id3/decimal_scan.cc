@@ -5,12 +5,13 @@
 namespace velkor {
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+template <typename Unit>
+bool IsSpace(Unit c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+template <typename Unit>
+bool IsDigit(Unit c) { return c >= '0' && c <= '9'; }
 
-}  // namespace
-
-bool ScanDecimal(std::string_view text, std::int32_t* value) {
+template <typename Unit>
+bool Scan(std::basic_string_view<Unit> text, std::int32_t* value) {
   std::size_t i = 0;
   while (i < text.size() && IsSpace(text[i])) ++i;
   bool negative = false;
@@ -24,5 +25,11 @@ bool ScanDecimal(std::string_view text, std::int32_t* value) {
   *value = bits <= kMaxPositive ? static_cast<std::int32_t>(bits) : -static_cast<std::int32_t>(~bits) - 1;
   return true;
 }
+
+}  // namespace
+
+bool ScanDecimal(std::string_view text, std::int32_t* value) { return Scan(text, value); }
+
+bool ScanDecimal(std::u16string_view text, std::int32_t* value) { return Scan(text, value); }
 
 }  // namespace velkor

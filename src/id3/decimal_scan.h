@@ -15,6 +15,8 @@ namespace velkor {
 // 2^32 in two's complement, so its low 8 bits are always the written number modulo 256
 // ("4294967301" gives 5, "-4294967297" gives -1).
 bool ScanDecimal(std::string_view text, std::int32_t* value);
+// The same for UTF-16 text, whose units above 0x7F are neither space nor digit.
+bool ScanDecimal(std::u16string_view text, std::int32_t* value);
 
 }  // namespace velkor
 

@@ -48,6 +48,9 @@ ProbeResult TagProbe(Platform& platform, const NativePath& path, Id3v1Tag* block
 // Fills `tag` from the entry, with the album defaults as fallbacks; texts in the
 // platform's charset.
 void TagBuilder(Platform& platform, const TrackEntry& entry, const AlbumDefaults& album, Id3v1Tag* tag);
+// The same with `bytes` holding each converted text in turn, its storage reused from tag to tag.
+void TagBuilder(Platform& platform, const TrackEntry& entry, const AlbumDefaults& album, std::string* bytes,
+                Id3v1Tag* tag);
 
 // Writes the tag after the file's last byte and closes the file. False when the write
 // failed or fell short, the file then cut back to its old size, or when `file` is not open.

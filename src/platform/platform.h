@@ -32,8 +32,9 @@ class Platform {
   virtual bool InitRuntime() = 0;
 
   // --- Texts ---
-  // A catalogue text by message ID in the user's language; empty for an unknown ID.
-  virtual std::u16string LoadText(int id) = 0;
+  // A catalogue text by message ID in the user's language; empty for an unknown ID. The
+  // text stays valid for the whole run.
+  virtual std::u16string_view LoadText(int id) = 0;
   // The system's text for an error number; it may end in a line end.
   virtual std::u16string ErrorText(SystemError error) = 0;
   // A name from a job file for the system: exact or not at all. A best-fit character could
@@ -42,9 +43,9 @@ class Platform {
   virtual bool PathFromText(std::u16string_view text, NativePath* path) = 0;
   // A path for the report; what does not decode shows as U+FFFD.
   virtual std::u16string PathForDisplay(const NativePath& path) = 0;
-  // Tag text in the system's charset, up to its first NUL: a character the charset lacks
-  // becomes the system's best fit, else '?'.
-  virtual std::string ToAnsi(std::u16string_view text) = 0;
+  // Tag text in the system's charset, up to its first NUL, in place of what `out` held (its
+  // storage is reused): a character the charset lacks becomes the system's best fit, else '?'.
+  virtual void ToAnsi(std::u16string_view text, std::string* out) = 0;
 
   // --- The console and the standard streams ---
   // The console's width in columns; 0 when standard output is no console (redirected).
@@ -96,11 +97,11 @@ class PlatformWrapper : public Platform {
   explicit PlatformWrapper(Platform& target) : target_(target) {}
 
   bool InitRuntime() override { return target_.InitRuntime(); }
-  std::u16string LoadText(int id) override { return target_.LoadText(id); }
+  std::u16string_view LoadText(int id) override { return target_.LoadText(id); }
   std::u16string ErrorText(SystemError error) override { return target_.ErrorText(error); }
   bool PathFromText(std::u16string_view text, NativePath* path) override { return target_.PathFromText(text, path); }
   std::u16string PathForDisplay(const NativePath& path) override { return target_.PathForDisplay(path); }
-  std::string ToAnsi(std::u16string_view text) override { return target_.ToAnsi(text); }
+  void ToAnsi(std::u16string_view text, std::string* out) override { target_.ToAnsi(text, out); }
   int ConsoleWidth() override { return target_.ConsoleWidth(); }
   void WriteConsoleLine(std::u16string_view line, ReportClass report_class) override {
     target_.WriteConsoleLine(line, report_class);

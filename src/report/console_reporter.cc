@@ -3,6 +3,7 @@
 #include <string>
 
 #include "report/line_wrap.h"
+#include "report/message_catalogue.h"
 #include "report/visible_text.h"
 
 namespace velkor {
@@ -17,8 +18,15 @@ void ConsoleReporter::Report(std::u16string_view text, ReportClass report_class)
   for (std::u16string_view line : WrapLines(SplitLines(text), width_)) platform_.WriteConsoleLine(line, report_class);
 }
 
-std::u16string ConsoleReporter::Value(std::u16string_view value) const {
-  return console_mode() ? MaskControlCharacters(value) : std::u16string(value);
+void ConsoleReporter::ReportText(int id, FormatArgs args, ReportClass report_class) {
+  FormatText(platform_, id, args, &message_);
+  Report(message_, report_class);
+}
+
+std::u16string_view ConsoleReporter::Value(std::u16string_view value, std::u16string* masked) const {
+  if (!console_mode()) return value;
+  *masked = MaskControlCharacters(value);
+  return *masked;
 }
 
 }  // namespace velkor

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "report/message_format.h"
 
 namespace velkor {
 
@@ -19,16 +20,20 @@ class ConsoleReporter {
 
   // Prints the whole text before returning. Write failures go unnoticed.
   void Report(std::u16string_view text, ReportClass report_class);
+  // Prints the catalogue text `id` with its printf-style inserts filled.
+  void ReportText(int id, FormatArgs args, ReportClass report_class);
 
   bool console_mode() const { return width_ > 0; }
 
   // An inserted value (a path, a name, a reason text) as this output shows it: on a
-  // terminal its control characters are masked, redirected output keeps every byte.
-  std::u16string Value(std::u16string_view value) const;
+  // terminal its control characters are masked, into `masked`; redirected output keeps
+  // every byte, and the value itself is returned.
+  std::u16string_view Value(std::u16string_view value, std::u16string* masked) const;
 
  private:
   Platform& platform_;
   int width_ = 0;  // 0 in redirected mode
+  std::u16string message_;  // the last message ReportText built, its storage reused
 };
 
 }  // namespace velkor

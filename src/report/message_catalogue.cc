@@ -4,16 +4,16 @@ namespace velkor {
 
 std::u16string LoadTextRaw(Platform& platform, int id) {
   constexpr size_t kBufferUnits = 512;  // the raw loader's buffer, its NUL included
-  std::u16string text = platform.LoadText(id);
+  std::u16string text(platform.LoadText(id));
   if (text.size() >= kBufferUnits) text.resize(kBufferUnits - 1);
   return text;
 }
 
-std::u16string FormatText(Platform& platform, int id, const std::vector<FormatArg>& args) {
-  return FillPrintfInserts(platform.LoadText(id), args);
+void FormatText(Platform& platform, int id, FormatArgs args, std::u16string* text) {
+  FillPrintfInserts(platform.LoadText(id), args, text);
 }
 
-std::u16string FormatNumbered(Platform& platform, int id, const std::vector<FormatArg>& inserts) {
+std::u16string FormatNumbered(Platform& platform, int id, FormatArgs inserts) {
   return FillNumberedInserts(platform.LoadText(id), inserts);
 }
 

@@ -65,37 +65,35 @@ bool ParseConversion(std::u16string_view text, Conversion* c) {
 
 }  // namespace
 
-std::u16string FillPrintfInserts(std::u16string_view format, const std::vector<FormatArg>& args) {
-  std::u16string out;
-  out.reserve(format.size() + 64);
+void FillPrintfInserts(std::u16string_view format, FormatArgs args, std::u16string* out) {
+  out->clear();
   size_t next_arg = 0;
   for (size_t i = 0; i < format.size(); ++i) {
     size_t percent = format.find(u'%', i);
-    out.append(format.substr(i, percent - i));  // the plain text up to the next placeholder
+    out->append(format.substr(i, percent - i));  // the plain text up to the next placeholder
     if (percent == std::u16string_view::npos) break;
     i = percent;
     char16_t type = i + 1 < format.size() ? format[i + 1] : u'\0';
     if (type != u's' && type != u'd' && type != u'%') {
-      out += u'%';
+      *out += u'%';
       continue;
     }
     ++i;
     if (type == u'%') {
-      out += u'%';
+      *out += u'%';
     } else if (next_arg < args.size()) {
-      const FormatArg& arg = args[next_arg++];
+      const FormatArg& arg = args.begin()[next_arg++];
       Conversion conversion;
       conversion.type = type;
-      if (arg.is_number()) out += Render(arg, conversion);
-      else out.append(arg.text());
+      if (arg.is_number()) *out += Render(arg, conversion);
+      else out->append(arg.text());
     } else {
-      out += format.substr(i - 1, 2);  // no argument left: the placeholder stays
+      *out += format.substr(i - 1, 2);  // no argument left: the placeholder stays
     }
   }
-  return out;
 }
 
-std::u16string FillNumberedInserts(std::u16string_view format, const std::vector<FormatArg>& inserts) {
+std::u16string FillNumberedInserts(std::u16string_view format, FormatArgs inserts) {
   std::u16string out;
   for (size_t i = 0; i < format.size(); ++i) {
     char16_t c = format[i];
@@ -131,7 +129,7 @@ std::u16string FillNumberedInserts(std::u16string_view format, const std::vector
       i = close + 1;
     }
     if (number > inserts.size()) out += format.substr(start, i - start);
-    else out += Render(inserts[number - 1], conversion);
+    else out += Render(inserts.begin()[number - 1], conversion);
     --i;
   }
   return out;

@@ -5,9 +5,9 @@
 #define VELKOR_REPORT_MESSAGE_FORMAT_H_
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velkor {
 
@@ -30,14 +30,19 @@ class FormatArg {
   std::int64_t number_ = 0;
 };
 
+// A message's arguments as the braced list at the call, which holds them until the
+// call returns.
+using FormatArgs = std::initializer_list<FormatArg>;
+
 // printf style: %s takes a text, %d a number in decimal, %% is a percent sign.
-// Placeholders take the arguments in order.
-std::u16string FillPrintfInserts(std::u16string_view format, const std::vector<FormatArg>& args);
+// Placeholders take the arguments in order. The message replaces what `out` held; its
+// storage is reused.
+void FillPrintfInserts(std::u16string_view format, FormatArgs args, std::u16string* out);
 
 // Numbered inserts: %1 to %99, each optionally followed by a conversion between
 // exclamation marks (%1!s!, %2!08X!, %3!d!); %% %n %r %t %. %! and "% " as the
 // Windows message formatter reads them.
-std::u16string FillNumberedInserts(std::u16string_view format, const std::vector<FormatArg>& inserts);
+std::u16string FillNumberedInserts(std::u16string_view format, FormatArgs inserts);
 
 }  // namespace velkor
 

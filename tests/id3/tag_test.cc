@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "id3/id3v1_tag.h"
+#include "platform/posix/posix_charset.h"
 #include "platform/posix/posix_platform.h"
 #include "support/support.h"
 #include "text/utf.h"
@@ -80,6 +81,13 @@ TEST_F(TagTest, NumbersKeepTheirLowEightBits) {
     EXPECT_EQ(tag.bytes[126], row.byte == kNone ? 0 : row.byte) << "track '" << row.text << "'";
     EXPECT_EQ(tag.bytes[127], row.byte == kNone ? (row.text.empty() ? 17 : 255) : row.byte) << "genre '" << row.text << "'";
   }
+  Id3v1Tag tag;
+  // A fullwidth 5, which a lossy charset's best fit makes a plain 5.
+  const TrackEntry fullwidth_five{u"", u"", u"\uFF15", u"", u"", u"", u"", u"", u""};
+  SelectAnsiCharset("CP1251");
+  TagBuilder(posix_, fullwidth_five, {}, &tag);
+  SelectAnsiCharset("UTF-8");
+  EXPECT_EQ(tag.bytes[126], 5);
 }
 
 TEST_F(TagTest, OnlyWritableRegularFilesWithoutATagGetOne) {

@@ -44,11 +44,11 @@ TEST(LineWrapTest, SplitsAtLineEndsAndBreaksAtTheLastSpaceWithinTheLimit) {
 }
 
 TEST(MessageFormatTest, InsertsAreFilledAsTheFormatSays) {
-  const std::vector<FormatArg> job = {u"job %1!s!.xml", 0xC00CE502u, 3, -1, u"reason"};
+  const FormatArgs job = {u"job %1!s!.xml", 0xC00CE502u, 3, -1, u"reason"};
   const struct {
     bool numbered;  // %1!s! style, else printf style
     std::u16string format;
-    std::vector<FormatArg> args;
+    FormatArgs args;
     std::u16string expected;
   } rows[] = {
       {false, u"File '%s' to '%s'.", {u"a%s%d!1!.mp3", u"100%"}, u"File 'a%s%d!1!.mp3' to '100%'."},
@@ -69,9 +69,10 @@ TEST(MessageFormatTest, InsertsAreFilledAsTheFormatSays) {
       {true, u"%1!08X!|%1!-6s!|%2!999d!", {u"text", 5}, u"    text|text  |" + X(998, u' ') + u"5"},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(row.numbered ? FillNumberedInserts(row.format, row.args) : FillPrintfInserts(row.format, row.args),
-              row.expected)
-        << std::string(row.format.begin(), row.format.end());
+    std::u16string filled = u"left from the last message";
+    if (row.numbered) filled = FillNumberedInserts(row.format, row.args);
+    else FillPrintfInserts(row.format, row.args, &filled);
+    EXPECT_EQ(filled, row.expected) << std::string(row.format.begin(), row.format.end());
   }
 }
 

@@ -90,6 +90,23 @@ TEST_F(TextTest, CharsetConversions) {
     std::string native = "refused";
     EXPECT_EQ(ToNativePath(row.text, &native) ? native : "refused", row.path);
   }
+  // A NUL, the first non-ASCII unit and one with a zero low byte, at every place of texts
+  // around eight units and 64 units.
+  SelectAnsiCharset("UTF-8");
+  for (std::size_t length : {7, 8, 9, 15, 16, 17, 63, 64, 65, 72}) {
+    for (std::size_t at = 0; at < length; ++at) {
+      const std::string a(length, 'a');
+      for (const auto& [unit, bytes] :
+           {std::pair<char16_t, std::string>{u'\0', ""}, {u'\x80', "\xC2\x80"}, {u'\u0100', "\xC4\x80"}}) {
+        std::u16string text(length, u'a');
+        text[at] = unit;
+        const std::string expected = a.substr(0, at) + (unit ? bytes + a.substr(at + 1) : "");
+        std::string native = "refused";
+        EXPECT_EQ(ToAnsi(text), expected) << length << " " << at;
+        EXPECT_EQ(ToNativePath(text, &native) ? native : "refused", unit ? expected : "refused") << length << " " << at;
+      }
+    }
+  }
   SelectAnsiCharset("CP1251");
   EXPECT_EQ(FromAnsi("\xCF\xF0\xE8\xE2\xE5\xF2 \x98\xB8\xA8"), u"Привет \uFFFDёЁ");  // 0x98 is no letter
   SelectAnsiCharset("UTF-8");

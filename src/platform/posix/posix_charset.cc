@@ -25,11 +25,10 @@ class Iconv {
 
   bool ok() const { return cd_ != kNoConverter; }
 
-  // Converts all of `in`. An unconvertible or incomplete sequence is replaced by
-  // `replacement` when given; without one the conversion fails.
+  // Appends the conversion of all of `in` to `out`. An unconvertible or incomplete
+  // sequence is replaced by `replacement` when given; without one the conversion fails.
   bool Convert(std::string_view in, const std::string* replacement, std::string* out) {
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    out->clear();
     char* in_ptr = const_cast<char*>(in.data());
     size_t in_left = in.size();
     char buffer[1024];
@@ -75,7 +74,11 @@ struct Charset {
   std::string name = "UTF-8";
   bool utf8 = true;
   std::unique_ptr<Iconv> to_lossy, to_strict, from;
+  std::string utf8_text;  // the text on its way to the converter, its storage reused
 };
+
+// UTF-8 holds a NUL byte only where the text held a NUL.
+bool HasNul(const std::string& bytes) { return bytes.find('\0') != std::string::npos; }
 
 Charset& Current() {
   static Charset charset;
@@ -89,8 +92,6 @@ bool IsUtf8Name(const std::string& name) {
   return upper.empty() || upper == "UTF-8" || upper == "UTF8" || upper == "ANSI_X3.4-1968" || upper == "ASCII" ||
          upper == "US-ASCII";
 }
-
-std::u16string_view UpToNul(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
 
 }  // namespace
 
@@ -114,13 +115,13 @@ const std::string& AnsiCharsetName() { return Current().name; }
 void AppendAnsi(std::u16string_view text, std::string* out) {
   Charset& charset = Current();
   if (charset.utf8) {
-    AppendUtf8Of(UpToNul(text), out);
+    AppendUtf8UpToNul(text, out);
     return;
   }
   static const std::string kQuestionMark = "?";
-  std::string converted;
-  charset.to_lossy->Convert(Utf16ToUtf8(UpToNul(text)), &kQuestionMark, &converted);
-  out->append(converted);
+  charset.utf8_text.clear();
+  AppendUtf8UpToNul(text, &charset.utf8_text);
+  charset.to_lossy->Convert(charset.utf8_text, &kQuestionMark, out);
 }
 
 std::string ToAnsi(std::u16string_view text) {
@@ -157,15 +158,12 @@ std::u16string FromAnsi(std::string_view bytes) {
 }
 
 bool ToNativePath(std::u16string_view path, std::string* native) {
-  if (path.find(u'\0') != std::u16string_view::npos) return false;
   Charset& charset = Current();
-  if (charset.utf8) {
-    native->clear();
-    return AppendUtf8Of(path, native);
-  }
-  bool valid = true;
-  std::string utf8 = Utf16ToUtf8(path, &valid);
-  return valid && charset.to_strict->Convert(utf8, nullptr, native);
+  native->clear();
+  if (charset.utf8) return AppendUtf8Of(path, native) && !HasNul(*native);
+  charset.utf8_text.clear();
+  return AppendUtf8Of(path, &charset.utf8_text) && !HasNul(charset.utf8_text) &&
+         charset.to_strict->Convert(charset.utf8_text, nullptr, native);
 }
 
 }  // namespace velkor

@@ -12,11 +12,11 @@ class PosixPlatform : public Platform {
  public:
   bool InitRuntime() override;
 
-  std::u16string LoadText(int id) override;
+  std::u16string_view LoadText(int id) override;
   std::u16string ErrorText(SystemError error) override;
   bool PathFromText(std::u16string_view text, NativePath* path) override;
   std::u16string PathForDisplay(const NativePath& path) override;
-  std::string ToAnsi(std::u16string_view text) override;
+  void ToAnsi(std::u16string_view text, std::string* out) override;
 
   int ConsoleWidth() override;
   void WriteConsoleLine(std::u16string_view line, ReportClass report_class) override;

@@ -8,7 +8,7 @@
 
 namespace velkor {
 
-std::u16string PosixPlatform::LoadText(int id) {
+std::u16string_view PosixPlatform::LoadText(int id) {
   if (id < 1 || id > kLastMessageId) return {};
   return russian_ ? kRussianMessages[id] : kEnglishMessages[id];
 }
@@ -19,6 +19,9 @@ bool PosixPlatform::PathFromText(std::u16string_view text, NativePath* path) { r
 
 std::u16string PosixPlatform::PathForDisplay(const NativePath& path) { return FromAnsi(path); }
 
-std::string PosixPlatform::ToAnsi(std::u16string_view text) { return velkor::ToAnsi(text); }
+void PosixPlatform::ToAnsi(std::u16string_view text, std::string* out) {
+  out->clear();
+  AppendAnsi(text, out);
+}
 
 }  // namespace velkor

@@ -54,9 +54,10 @@ void Win32Platform::WriteConsoleLine(std::u16string_view line, ReportClass repor
 }
 
 void Win32Platform::WriteRedirected(std::u16string_view message) {
-  const std::string bytes = win32::ToAnsiCodePage(message);
+  win32::ToAnsiCodePage(message, &redirected_);
+  const DWORD size = static_cast<DWORD>(redirected_.size());
   DWORD written = 0;
-  if (!bytes.empty()) WriteFile(output_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (size > 0) WriteFile(output_, redirected_.data(), size, &written, nullptr);
 }
 
 void Win32Platform::SetConsoleTitle(std::u16string_view title) {

@@ -24,8 +24,8 @@ class Win32Platform : public Platform {
 
   bool PathFromText(std::u16string_view text, NativePath* path) override;
   std::u16string PathForDisplay(const NativePath& path) override;
-  std::string ToAnsi(std::u16string_view text) override;
-  std::u16string LoadText(int id) override;
+  void ToAnsi(std::u16string_view text, std::string* out) override;
+  std::u16string_view LoadText(int id) override;
   std::u16string ErrorText(SystemError error) override;
 
   SystemError PathStatus(const NativePath& path) override;
@@ -43,6 +43,7 @@ class Win32Platform : public Platform {
  private:
   void* output_;    // the standard output handle
   int width_ = 0;  // the screen buffer's width at start-up; 0 when redirected
+  std::string redirected_;  // the last message written to redirected output, its storage reused
 };
 
 }  // namespace velkor

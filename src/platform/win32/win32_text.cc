@@ -8,14 +8,15 @@
 namespace velkor {
 namespace win32 {
 
-std::string ToAnsiCodePage(std::u16string_view text) {
+void ToAnsiCodePage(std::u16string_view text, std::string* bytes) {
   text = text.substr(0, text.find(u'\0'));
-  if (text.empty()) return "";
+  bytes->clear();
+  if (text.empty()) return;
   const int units = static_cast<int>(text.size());
   const int size = WideCharToMultiByte(CP_ACP, 0, Wide(text), units, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0) WideCharToMultiByte(CP_ACP, 0, Wide(text), units, bytes.data(), size, nullptr, nullptr);
-  return bytes;
+  if (size <= 0) return;
+  bytes->resize(static_cast<std::size_t>(size));
+  WideCharToMultiByte(CP_ACP, 0, Wide(text), units, bytes->data(), size, nullptr, nullptr);
 }
 
 std::u16string SystemText(unsigned long code) {
@@ -40,14 +41,16 @@ std::u16string Win32Platform::PathForDisplay(const NativePath& path) {
   return win32::FromWide(path.data(), path.size());
 }
 
-std::string Win32Platform::ToAnsi(std::u16string_view text) { return win32::ToAnsiCodePage(text); }
+void Win32Platform::ToAnsi(std::u16string_view text, std::string* out) { win32::ToAnsiCodePage(text, out); }
 
 // The system picks the language from the user's settings. With a length of 0, LoadStringW
-// hands out the resource's own read-only text, which is not NUL-terminated.
-std::u16string Win32Platform::LoadText(int id) {
+// hands out the resource's own read-only text, which is not NUL-terminated and lives as
+// long as the program.
+std::u16string_view Win32Platform::LoadText(int id) {
   const wchar_t* text = nullptr;
   const int length = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), reinterpret_cast<wchar_t*>(&text), 0);
-  return length > 0 && text ? win32::FromWide(text, static_cast<std::size_t>(length)) : std::u16string();
+  if (length <= 0 || !text) return {};
+  return std::u16string_view(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length));
 }
 
 std::u16string Win32Platform::ErrorText(SystemError error) { return win32::SystemText(static_cast<unsigned long>(error)); }

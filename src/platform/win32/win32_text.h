@@ -12,9 +12,10 @@ inline std::u16string FromWide(const wchar_t* text, std::size_t length) {
   return std::u16string(reinterpret_cast<const char16_t*>(text), length);
 }
 
-// The text up to its first NUL in the ANSI code page, the system's best-fit or default
-// character standing for what the code page lacks.
-std::string ToAnsiCodePage(std::u16string_view text);
+// The text up to its first NUL in the ANSI code page, in place of what `bytes` held (its
+// storage is reused); the system's best-fit or default character stands for what the code
+// page lacks.
+void ToAnsiCodePage(std::u16string_view text, std::string* bytes);
 
 // The system's text for an error or HRESULT code, as the system gives it (trailing line
 // end included); empty when it has none.
