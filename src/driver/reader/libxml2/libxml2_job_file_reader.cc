@@ -91,6 +91,12 @@ class KeptEntries {
       Drop();
       return;
     }
+    if (ends_.empty()) {
+      // Room for the limit at once: growing by doubling would copy, and hold the old
+      // buffer and the new one at the same time. Pages never written take no memory.
+      bytes_.reserve(limit_);
+      ends_.reserve(limit_ / sizeof(std::uint32_t));
+    }
     std::size_t end = bytes_.size();
     bytes_.resize(size);
     for (std::string_view value : values) {
