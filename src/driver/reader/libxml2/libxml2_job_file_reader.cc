@@ -23,14 +23,28 @@ std::vector<std::string> AttributeNames(const std::array<FieldBinding<Record>, N
   return names;
 }
 
+// Widens eight ASCII bytes at `text` into `out`; false, with nothing written, when they are
+// not all ASCII.
+bool WidenAsciiBlock(const char* text, char16_t* out) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::uint64_t block;
+  std::memcpy(&block, text, 8);
+  if (block & kHighBits) return false;
+  // From a local copy: stores through `out` cannot change it, so they need no reloads.
+  unsigned char bytes[8];
+  std::memcpy(bytes, &block, 8);
+  for (std::size_t i = 0; i < 8; ++i) out[i] = bytes[i];
+  return true;
+}
+
 // Widens the ASCII text at the start of `text` into `out`, eight bytes at a time; its length.
 std::size_t WidenAscii(std::string_view text, char16_t* out) {
-  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
   std::size_t length = 0;
-  for (std::uint64_t block; length + 8 <= text.size(); length += 8) {
-    std::memcpy(&block, text.data() + length, 8);
-    if (block & kHighBits) break;
-    for (std::size_t i = length; i < length + 8; ++i) out[i] = static_cast<char16_t>(text[i]);
+  while (length + 8 <= text.size() && WidenAsciiBlock(text.data() + length, out + length)) length += 8;
+  // The rest as one more block, ending at the text's end, when the text is that long.
+  if (length < text.size() && length + 8 > text.size() && text.size() >= 8 &&
+      WidenAsciiBlock(text.data() + text.size() - 8, out + text.size() - 8)) {
+    return text.size();
   }
   for (; length < text.size() && static_cast<unsigned char>(text[length]) < 0x80; ++length) {
     out[length] = static_cast<char16_t>(text[length]);
