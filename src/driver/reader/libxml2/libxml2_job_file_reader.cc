@@ -56,7 +56,9 @@ std::size_t WidenAscii(std::string_view text, char16_t* out) {
 // files are mostly ASCII, which widens straight into the field's own storage; two- and
 // three-byte sequences are decoded in place too, anything else by the general decoder.
 void ReadAttribute(std::string_view value, std::u16string* field) {
-  field->resize(value.size());  // never more units than bytes
+  // Never more units than bytes. Fields often keep their length from entry to entry, and
+  // then need no resizing (which would first fill what is about to be written).
+  if (field->size() != value.size()) field->resize(value.size());
   char16_t* out = field->data();
   std::size_t in = 0, length = 0;
   for (;;) {
