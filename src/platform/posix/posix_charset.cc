@@ -132,6 +132,10 @@ std::string ToAnsi(std::u16string_view text) {
 
 void ToAnsiWithPosixLineEnds(std::u16string_view text, std::string* out) {
   out->clear();
+  if (Current().utf8) {
+    AppendUtf8WithLfLineEnds(text, out);  // one sweep, the CRs dropped on the way
+    return;
+  }
   AppendAnsi(text, out);
   size_t kept = out->find('\r');
   if (kept == std::string::npos) return;
