@@ -1,5 +1,7 @@
 #include "report/message_format.h"
 
+#include <cstring>
+
 namespace velkor {
 namespace {
 
@@ -63,34 +65,84 @@ bool ParseConversion(std::u16string_view text, Conversion* c) {
   return std::u16string_view(u"sdiuxX").find(c->type) != std::u16string_view::npos;
 }
 
+// Where the first '%' at or after `from` is, or npos. Most of a message is plain text,
+// so it is searched four units to a 64-bit word, whatever the byte order.
+size_t FindPercent(std::u16string_view text, size_t from) {
+  constexpr std::uint64_t kUnitOnes = 0x0001000100010001u;
+  constexpr std::uint64_t kUnitTopBits = 0x8000800080008000u;
+  constexpr std::uint64_t kPercents = u'%' * kUnitOnes;
+  size_t i = from;
+  for (std::uint64_t units; i + 4 <= text.size(); i += 4) {
+    std::memcpy(&units, text.data() + i, sizeof units);
+    const std::uint64_t zero_where_percent = units ^ kPercents;
+    // A unit that is zero becomes all ones when one is taken from it, its top bit set.
+    if ((zero_where_percent - kUnitOnes) & ~zero_where_percent & kUnitTopBits) break;
+  }
+  for (; i < text.size(); ++i) {
+    if (text[i] == u'%') return i;
+  }
+  return std::u16string_view::npos;
+}
+
+// Gathers a message in a block on the stack and appends the block to the string when it
+// is full and at the end, so that a short message costs one append, not one a piece.
+class Gather {
+ public:
+  explicit Gather(std::u16string* out) : out_(out) {}
+
+  void Put(std::u16string_view text) {
+    if (text.size() > kUnits - used_) {
+      Flush();
+      if (text.size() > kUnits) {
+        out_->append(text);
+        return;
+      }
+    }
+    std::memcpy(block_ + used_, text.data(), text.size() * sizeof(char16_t));
+    used_ += text.size();
+  }
+
+  void Flush() {
+    out_->append(block_, used_);
+    used_ = 0;
+  }
+
+ private:
+  static constexpr size_t kUnits = 256;
+  std::u16string* out_;
+  char16_t block_[kUnits];
+  size_t used_ = 0;
+};
+
 }  // namespace
 
 void FillPrintfInserts(std::u16string_view format, FormatArgs args, std::u16string* out) {
   out->clear();
+  Gather message(out);
   size_t next_arg = 0;
   for (size_t i = 0; i < format.size(); ++i) {
-    size_t percent = format.find(u'%', i);
-    out->append(format.substr(i, percent - i));  // the plain text up to the next placeholder
+    size_t percent = FindPercent(format, i);
+    message.Put(format.substr(i, percent - i));  // the plain text up to the next placeholder
     if (percent == std::u16string_view::npos) break;
     i = percent;
     char16_t type = i + 1 < format.size() ? format[i + 1] : u'\0';
     if (type != u's' && type != u'd' && type != u'%') {
-      *out += u'%';
+      message.Put(u"%");
       continue;
     }
     ++i;
     if (type == u'%') {
-      *out += u'%';
+      message.Put(u"%");
     } else if (next_arg < args.size()) {
       const FormatArg& arg = args.begin()[next_arg++];
       Conversion conversion;
       conversion.type = type;
-      if (arg.is_number()) *out += Render(arg, conversion);
-      else out->append(arg.text());
+      message.Put(arg.is_number() ? std::u16string_view(Render(arg, conversion)) : arg.text());
     } else {
-      *out += format.substr(i - 1, 2);  // no argument left: the placeholder stays
+      message.Put(format.substr(i - 1, 2));  // no argument left: the placeholder stays
     }
   }
+  message.Flush();
 }
 
 std::u16string FillNumberedInserts(std::u16string_view format, FormatArgs inserts) {

@@ -16,24 +16,6 @@ void AppendUtf16(char32_t cp, std::u16string* out) {
   }
 }
 
-void AppendUtf8(char32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 // Decodes one sequence at `i`; returns its length, or 0 when it is not valid UTF-8.
 size_t DecodeUtf8(std::string_view bytes, size_t i, char32_t* cp) {
   unsigned char lead = static_cast<unsigned char>(bytes[i]);
@@ -54,38 +36,63 @@ size_t DecodeUtf8(std::string_view bytes, size_t i, char32_t* cp) {
   return length;
 }
 
-
 // Four UTF-16 units in one 64-bit word, whatever the byte order.
 constexpr std::uint64_t kAboveAscii = 0xFF80FF80FF80FF80u;
 constexpr std::uint64_t kUnitOnes = 0x0001000100010001u;
 constexpr std::uint64_t kUnitTopBits = 0x8000800080008000u;
 
-// True when the four units are ASCII and, with `nul_ends`, none of them is NUL.
-bool AllAscii(std::uint64_t units, bool nul_ends) {
-  if (units & kAboveAscii) return false;
-  // Every unit is below 0x80, so taking 1 from each sets a unit's top bit only where it was 0.
-  return !nul_ends || ((units - kUnitOnes) & kUnitTopBits) == 0;
+// True when the eight units, four in each word, are ASCII and none is below `kLowestPlain`.
+template <char16_t kLowestPlain>
+bool AllPlain(std::uint64_t low, std::uint64_t high) {
+  if ((low | high) & kAboveAscii) return false;
+  // Every unit is below 0x80, so taking `kLowestPlain` from each sets a unit's top bit
+  // only where it was below that; a borrow sets bits only above such a unit.
+  constexpr std::uint64_t kLowest = kLowestPlain * kUnitOnes;
+  return (((low - kLowest) | (high - kLowest)) & kUnitTopBits) == 0;
 }
 
-bool EndsText(char16_t unit, bool nul_ends) { return unit >= 0x80 || (nul_ends && unit == 0); }
+// Narrows the eight units at `text` into `out` when all of them are plain ASCII.
+template <char16_t kLowestPlain>
+inline bool NarrowBlock(const char16_t* text, char* out) {
+  std::uint64_t low, high;
+  std::memcpy(&low, text, sizeof low);
+  std::memcpy(&high, text + 4, sizeof high);
+  if (!AllPlain<kLowestPlain>(low, high)) return false;
+  char block[8];  // local, so that no store to `out` can change `text` as far as the compiler knows
+  for (size_t i = 0; i < 8; ++i) block[i] = static_cast<char>(text[i]);
+  std::memcpy(out, block, sizeof block);
+  return true;
+}
 
-// Copies the ASCII units at the start of `text` into `out`, eight at a time while it can;
-// their count. With `nul_ends` a NUL stops the copy too.
-size_t NarrowAscii(std::u16string_view text, bool nul_ends, char* out) {
+// Copies the ASCII units at the start of `text` that are not below `kLowestPlain` into
+// `out`, eight at a time while it can; their count.
+template <char16_t kLowestPlain>
+size_t NarrowAscii(std::u16string_view text, char* out) {
   size_t length = 0;
-  for (std::uint64_t low, high; length + 8 <= text.size(); length += 8) {
-    std::memcpy(&low, text.data() + length, sizeof low);
-    std::memcpy(&high, text.data() + length + 4, sizeof high);
-    if (!AllAscii(low, nul_ends) || !AllAscii(high, nul_ends)) break;
-    char block[8];  // local, so that no store to `out` can change `text` as far as the compiler knows
-    for (size_t i = 0; i < 8; ++i) block[i] = static_cast<char>(text[length + i]);
-    std::memcpy(out + length, block, sizeof block);
+  while (length + 8 <= text.size() && NarrowBlock<kLowestPlain>(text.data() + length, out + length)) length += 8;
+  // The last few units as one more block that overlaps the one before.
+  if (length + 8 > text.size() && length != text.size() && text.size() >= 8 &&
+      NarrowBlock<kLowestPlain>(text.data() + text.size() - 8, out + text.size() - 8)) {
+    return text.size();
   }
-  for (; length < text.size() && !EndsText(text[length], nul_ends); ++length) {
+  for (; length < text.size() && text[length] < 0x80 && text[length] >= kLowestPlain; ++length) {
     out[length] = static_cast<char>(text[length]);
   }
   return length;
 }
+
+// What ends a text, and which ASCII units get a look of their own: those below
+// `kLowestPlain`.
+template <char16_t kLowestPlainUnit, bool kNulEnds, bool kLfLineEnds>
+struct Sweep {
+  static constexpr char16_t kLowestPlain = kLowestPlainUnit;
+  static constexpr bool kEndsAtNul = kNulEnds;
+  static constexpr bool kDropsCrBeforeLf = kLfLineEnds;
+};
+
+using Whole = Sweep<0, false, false>;
+using UpToNul = Sweep<1, true, false>;
+using UpToNulWithLfLineEnds = Sweep<u'\r' + 1, true, true>;  // CR and the controls below it looked at
 
 // The code point at the start of `text`, which is not empty, and how many units it takes.
 // A lone surrogate is U+FFFD and makes `valid` false.
@@ -102,22 +109,55 @@ size_t DecodeUtf16(std::u16string_view text, char32_t* cp, bool* valid) {
   return 1;
 }
 
-// Most text is ASCII: its runs go through a buffer on the stack and are appended whole,
-// and only the other characters are encoded one by one. With `nul_ends` the text ends
-// at its first NUL.
-bool AppendUtf8(std::u16string_view text, bool nul_ends, std::string* out) {
+// Writes the UTF-8 of `cp` at `out`; past its last byte.
+char* PutUtf8(char32_t cp, char* out) {
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (cp >> 6));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (cp >> 18));
+    *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
+// Most text is ASCII: its runs are narrowed into a block on the stack, the other units
+// are encoded one by one next to them, and the block is appended whenever it fills, so
+// that a short text costs one append.
+template <typename Sweep>
+bool AppendUtf8(std::u16string_view text, std::string* out) {
+  constexpr size_t kLongestCharacter = 4;
+  char block[256];
+  size_t used = 0;
   bool valid = true;
   while (!text.empty()) {
-    char ascii[64];
-    size_t length = NarrowAscii(text.substr(0, sizeof ascii), nul_ends, ascii);
-    out->append(ascii, length);
+    if (sizeof block - used < kLongestCharacter) {
+      out->append(block, used);
+      used = 0;
+    }
+    const size_t length = NarrowAscii<Sweep::kLowestPlain>(text.substr(0, sizeof block - used), block + used);
+    used += length;
     text.remove_prefix(length);
-    if (text.empty() || length == sizeof ascii) continue;
-    if (nul_ends && text[0] == 0) break;
+    if (text.empty() || sizeof block - used < kLongestCharacter) continue;
+    const char16_t unit = text[0];
+    if (unit == 0 && Sweep::kEndsAtNul) break;
+    if (unit == u'\r' && Sweep::kDropsCrBeforeLf && text.size() > 1 && text[1] == u'\n') {
+      text.remove_prefix(1);
+      continue;
+    }
     char32_t cp;
     text.remove_prefix(DecodeUtf16(text, &cp, &valid));
-    AppendUtf8(cp, out);
+    used = static_cast<size_t>(PutUtf8(cp, block + used) - block);
   }
+  out->append(block, used);
   return valid;
 }
 
@@ -142,11 +182,15 @@ std::u16string Utf8ToUtf16(std::string_view bytes, bool* valid) {
   return out;
 }
 
-bool AppendUtf8Of(std::u16string_view text, std::string* out) { return AppendUtf8(text, false, out); }
+bool AppendUtf8Of(std::u16string_view text, std::string* out) { return AppendUtf8<Whole>(text, out); }
 
-bool AppendUtf8UpToNul(std::u16string_view text, std::string* out) { return AppendUtf8(text, true, out); }
+bool AppendUtf8UpToNul(std::u16string_view text, std::string* out) { return AppendUtf8<UpToNul>(text, out); }
 
-std::size_t CopyAsciiPrefix(std::u16string_view text, char* out) { return NarrowAscii(text, true, out); }
+void AppendUtf8WithLfLineEnds(std::u16string_view text, std::string* out) {
+  AppendUtf8<UpToNulWithLfLineEnds>(text, out);
+}
+
+std::size_t CopyAsciiPrefix(std::u16string_view text, char* out) { return NarrowAscii<UpToNul::kLowestPlain>(text, out); }
 
 std::string Utf16ToUtf8(std::u16string_view text, bool* valid) {
   std::string out;

@@ -132,6 +132,10 @@ std::string ToAnsi(std::u16string_view text) {
 
 void ToAnsiWithPosixLineEnds(std::u16string_view text, std::string* out) {
   out->clear();
+  if (Current().utf8) {
+    AppendUtf8WithLfLineEnds(text, out);  // one sweep, the CRs dropped on the way
+    return;
+  }
   AppendAnsi(text, out);
   size_t kept = out->find('\r');
   if (kept == std::string::npos) return;
@@ -159,8 +163,16 @@ std::u16string FromAnsi(std::string_view bytes) {
 
 bool ToNativePath(std::u16string_view path, std::string* native) {
   Charset& charset = Current();
+  if (charset.utf8) {
+    // An ASCII path is its own UTF-8: narrowed straight into the buffer, which stops at a NUL.
+    native->resize(path.size());
+    const size_t ascii = CopyAsciiPrefix(path, native->data());
+    if (ascii == path.size()) return true;
+    if (path[ascii] == u'\0') return false;
+    native->resize(ascii);
+    return AppendUtf8Of(path.substr(ascii), native) && !HasNul(*native);
+  }
   native->clear();
-  if (charset.utf8) return AppendUtf8Of(path, native) && !HasNul(*native);
   charset.utf8_text.clear();
   return AppendUtf8Of(path, &charset.utf8_text) && !HasNul(charset.utf8_text) &&
          charset.to_strict->Convert(charset.utf8_text, nullptr, native);
