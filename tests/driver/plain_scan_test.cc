@@ -22,6 +22,10 @@ TEST(PlainJobFileScanTest, GivesUpOrAgreesWithLibxml2) {
        true},
       {"attributes out of order, no declaration", "<a><file year='2' track='1' oldName='x'/><file title=''/></a>", true},
       {"empty root", "<album/>", true},
+      {"UTF-8 at the edges of each length",
+       "<a title='\xC2\x80 \xDF\xBF \xE0\xA0\x80 \xED\x9F\xBF \xEE\x80\x80 \xEF\xBF\xBD \xF0\x90\x80\x80 "
+       "\xF4\x8F\xBF\xBF'/>",
+       true},
       {"character reference", "<a title='&#233;'/>", false},
       {"other entity", "<a title='&nbsp;'/>", false},
       {"tab in a value", "<a title='x\ty'/>", false},
