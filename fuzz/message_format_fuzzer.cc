@@ -1,7 +1,7 @@
 // Fills arbitrary message texts with arbitrary arguments, in both insert styles. The input
 // is little-endian UTF-16 units: the format text, then each argument after a U+0000; an
 // argument that starts with '#' is the number held by its next two units, any other is a
-// text. Besides out-of-bounds reads (ASan) and endless walks (libFuzzer's timeout) it
+// text; arguments past the fifth are dropped, as no message takes more. Besides out-of-bounds reads (ASan) and endless walks (libFuzzer's timeout) it
 // checks one promise: without arguments the printf style changes nothing but "%%".
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +19,19 @@ std::u16string WithoutDoubledPercents(std::u16string_view format) {
     if (format[i] == u'%' && i + 1 < format.size() && format[i + 1] == u'%') ++i;
   }
   return out;
+}
+
+// Calls `fill` with the first arguments (up to five) as the braced list the formatter takes.
+template <typename Fill>
+void WithArgs(const std::vector<velkor::FormatArg>& a, Fill fill) {
+  switch (a.size()) {
+    case 0: return fill({});
+    case 1: return fill({a[0]});
+    case 2: return fill({a[0], a[1]});
+    case 3: return fill({a[0], a[1], a[2]});
+    case 4: return fill({a[0], a[1], a[2], a[3]});
+    default: return fill({a[0], a[1], a[2], a[3], a[4]});
+  }
 }
 
 }  // namespace
@@ -41,8 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       args.emplace_back(parts[i]);
     }
   }
-  velkor::FillPrintfInserts(parts[0], args);
-  velkor::FillNumberedInserts(parts[0], args);
-  if (velkor::FillPrintfInserts(parts[0], {}) != WithoutDoubledPercents(parts[0])) std::abort();
+  std::u16string out;
+  WithArgs(args, [&](velkor::FormatArgs list) {
+    velkor::FillPrintfInserts(parts[0], list, &out);
+    velkor::FillNumberedInserts(parts[0], list);
+  });
+  velkor::FillPrintfInserts(parts[0], {}, &out);
+  if (out != WithoutDoubledPercents(parts[0])) std::abort();
   return 0;
 }
