@@ -1,5 +1,6 @@
 #include "driver/reader/libxml2/libxml2_job_file_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -107,12 +108,7 @@ class KeptEntries {
       Drop();
       return;
     }
-    if (ends_.empty()) {
-      // Room for the limit at once: growing by doubling would copy, and hold the old
-      // buffer and the new one at the same time. Pages never written take no memory.
-      bytes_.reserve(limit_);
-      ends_.reserve(limit_ / sizeof(std::uint32_t));
-    }
+    if (size > bytes_.capacity()) Grow(size);
     std::size_t end = bytes_.size();
     bytes_.resize(size);
     for (std::string_view value : values) {
@@ -140,6 +136,16 @@ class KeptEntries {
   }
 
  private:
+  // Small job files grow the buffers by doubling. Past a mebibyte they take room for the
+  // limit at once: doubling a large buffer would copy it and hold the old one and the new
+  // one at the same time, where pages never written take no memory.
+  void Grow(std::size_t size) {
+    constexpr std::size_t kSmall = 1024 * 1024;
+    std::size_t room = size <= kSmall ? std::max(size, 2 * bytes_.capacity()) : limit_;
+    bytes_.reserve(room);
+    ends_.reserve(room / sizeof(std::uint32_t));
+  }
+
   std::size_t limit_;
   bool keeping_ = true;
   std::string bytes_;
