@@ -9,7 +9,7 @@ namespace velkor::win32 {
 namespace {
 
 constexpr int kAttempts = 100;
-// Names differ in letter case only on no Windows volume, so the random part has none.
+// Windows volumes ignore letter case, so the random part keeps to one case.
 constexpr wchar_t kNameCharacters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
 
 std::minstd_rand SeededGenerator() {
