@@ -46,7 +46,7 @@ class Win32MoveTest : public ::testing::Test {
 };
 
 TEST_F(Win32MoveTest, ByCopyWholeWithTimesAndAttributesOrNotAtAll) {
-  std::string content(1 << 20, '\0');  // several chunks of copying
+  std::string content((5 << 19) + 7, '\0');  // two and a half chunks of copying
   for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
   Write("song.mp3", content);
   Write("taken.mp3", "taken");

@@ -9,7 +9,8 @@
 namespace velkor::win32 {
 namespace {
 
-constexpr DWORD kChunkBytes = 1 << 18;
+// Few calls for a large file, and a stop request waits for one chunk at most.
+constexpr DWORD kChunkBytes = 1 << 20;
 // What a copy keeps of its source's attributes; the others tell how a volume stores it.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
