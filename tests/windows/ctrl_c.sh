@@ -18,8 +18,8 @@ trap 'tmux -S "$near/tmux" kill-server 2>/dev/null || true; rm -f "$drive"; rm -
 ln -s "$far" "$drive"
 
 entries() { for i in $(seq "$1" "$2"); do echo "<file oldName='missing-$i' newName='x-$i'/>"; done; }
-{ echo '<job>'; entries 1 2000; echo "<file oldName='x:\\big.mp3' newName='big.mp3' title='Big'/>"
-  entries 2001 22000; echo '</job>'; } >"$near/job.xml"
+{ echo '<job>'; entries 1 5000; echo "<file oldName='x:\\big.mp3' newName='big.mp3' title='Big'/>"
+  entries 5001 25000; echo '</job>'; } >"$near/job.xml"
 
 printed() { grep -q -- "$1" "$near/out.txt" 2>/dev/null; }
 copied_at_least() { [ "$(stat -c %s "$near"/.velkor-move-*.partial 2>/dev/null || echo -1)" -ge "$1" ]; }
@@ -45,7 +45,7 @@ run_case() {
   code=$(cat "$near/rc" 2>/dev/null || echo none)
   [ $sent = 1 ] || problems+=("the moment never came")
   [ "$code" = "$ended_by_ctrl_c" ] || problems+=("exit code $code")
-  ! printed "'x-22000'" || problems+=("the run went on")
+  ! printed "'x-25000'" || problems+=("the run went on")
   ! copied_at_least 0 || problems+=("a partial copy was left")
   local wanted="$size none"
   [ "$moved" = no ] || wanted="none $((size + 128))"
@@ -59,7 +59,7 @@ run_case() {
   fi
 }
 
-run_case "while reporting, before the move" C-c no printed "'x-100'"
+run_case "while reporting, before the move" C-c no printed "'x-10'"
 run_case "as the copy begins" C-c no copied_at_least 0
 run_case "half way through the copy" C-c no copied_at_least $((size / 2))
 run_case "twice during the copy" "C-c C-c" no copied_at_least $((size / 4))
