@@ -9,7 +9,7 @@ namespace velkor::win32 {
 namespace {
 
 constexpr int kAttempts = 100;
-// Windows volumes ignore letter case, so the random part keeps to one case.
+// Windows volumes ignore letter case, so the random letters keep to one case.
 constexpr wchar_t kNameCharacters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
 
 std::minstd_rand SeededGenerator() {
