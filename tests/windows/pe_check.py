@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Reads a built velkor.exe back: its machine, the DLLs it imports (no mingw runtime DLL),
 and its resources: the string tables in English and Russian as the resource script words
-them, both version blocks, and the four genre page files byte for byte.
+them, both version blocks, the four genre page files byte for byte, and the application
+manifest that declares the program aware of long paths.
 Usage: pe_check.py EXE i686|x86_64 RES_DIR"""
 import re
 import sys
+import xml.etree.ElementTree as ElementTree
 
 import pefile
 
@@ -74,6 +76,17 @@ for name, lang, file in (("ID3GENRES.HTML", 1033, "id3genres.html"), ("ID3GENRES
                          ("ID3GENRES.CSS", 0, "id3genres.css"), ("ID3GENRES.JS", 0, "id3genres.js")):
     if resources.get((23, name, lang)) != open(f"{res}/{file}", "rb").read():
         failures.append(f"RT_HTML {name} {lang} differs from {file}")
+
+# The manifest (type 24, RT_MANIFEST, ID 1): long paths, as whoever starts the program.
+manifests = [data for (kind, name, _), data in resources.items() if (kind, name) == (24, 1)]
+expect("manifests", len(manifests), 1)
+if manifests:
+    root = ElementTree.fromstring(manifests[0])
+    settings = "{urn:schemas-microsoft-com:asm.v3}application/{urn:schemas-microsoft-com:asm.v3}windowsSettings/"
+    aware = root.find(settings + "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}longPathAware")
+    expect("longPathAware", None if aware is None else aware.text, "true")
+    level = root.find(".//{urn:schemas-microsoft-com:asm.v3}requestedExecutionLevel")
+    expect("requestedExecutionLevel", None if level is None else level.get("level"), "asInvoker")
 
 for failure in failures:
     print(f"{exe}: {failure}")

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_stop.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/windows_api.h"
 
@@ -35,7 +36,10 @@ Win32Platform::Win32Platform() : output_(GetStdHandle(STD_OUTPUT_HANDLE)) {
   if (GetConsoleScreenBufferInfo(output_, &info)) width_ = info.dwSize.X;
 }
 
-bool Win32Platform::InitRuntime() { return true; }
+bool Win32Platform::InitRuntime() {
+  win32::InstallStopHandler();
+  return true;
+}
 
 int Win32Platform::ConsoleWidth() { return width_; }
 
@@ -75,10 +79,5 @@ void Win32Platform::ShowFailure(std::u16string_view first, std::u16string_view s
 
 // Unconverted, to the console only: when standard error is no console nothing shows.
 void Win32Platform::WriteStartupFailure(std::u16string_view text) { WriteUnits(GetStdHandle(STD_ERROR_HANDLE), text); }
-
-// Ctrl-C is left to the system's default handler, which ends the program at once.
-bool Win32Platform::StopRequested() { return false; }
-
-void Win32Platform::EndIfStopRequested() {}
 
 }  // namespace velkor

@@ -1,4 +1,6 @@
-// The file system on Windows: paths are UTF-16 from end to end.
+// The file system on Windows: paths are UTF-16 from end to end, and every call takes them
+// in the form of SystemPath, so that no length limit applies.
+#include "platform/win32/win32_long_path.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_api.h"
 
@@ -32,22 +34,19 @@ bool Seek(NativeFile file, std::uint64_t offset) {
 }  // namespace
 
 SystemError Win32Platform::PathStatus(const NativePath& path) {
-  return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? static_cast<SystemError>(GetLastError()) : 0;
-}
-
-// MoveFileW never replaces a file that exists at `to`.
-SystemError Win32Platform::MoveFile(const NativePath& from, const NativePath& to) {
-  return MoveFileW(from.c_str(), to.c_str()) ? 0 : static_cast<SystemError>(GetLastError());
+  return GetFileAttributesW(win32::SystemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES
+             ? static_cast<SystemError>(GetLastError())
+             : 0;
 }
 
 SystemError Win32Platform::OpenForReading(const NativePath& path, NativeFile* file) {
-  return OpenDiskFile(path, GENERIC_READ, file);
+  return OpenDiskFile(win32::SystemPath(path), GENERIC_READ, file);
 }
 
 // A directory cannot be opened this way at all; a read-only file fails for the write access.
 SystemError Win32Platform::OpenForUpdate(const NativePath& path, NativeFile* file, std::uint64_t* size) {
   *size = 0;
-  SystemError error = OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, file);
+  SystemError error = OpenDiskFile(win32::SystemPath(path), GENERIC_READ | GENERIC_WRITE, file);
   if (error != 0) return error;
   DWORD high = 0;
   const DWORD low = GetFileSize(Handle(*file), &high);
