@@ -1,4 +1,4 @@
-// The string tables of velkor.rc as compiled into the Linux build.
+// The string tables of velkor.rc as compiled into the Linux build, their lines ended in LF.
 #ifndef VELKOR_RES_MESSAGE_TABLE_H_
 #define VELKOR_RES_MESSAGE_TABLE_H_
 

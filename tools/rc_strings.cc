@@ -1,5 +1,7 @@
 // Reads the STRINGTABLE blocks of a resource script (UTF-8, code page 65001) and the
-// #define lines of its header, and writes the English and Russian tables as C++ source.
+// #define lines of its header, and writes the English and Russian tables as C++ source,
+// every CR LF of a text as LF: the Linux program ends its lines so, and can then write the
+// values inserted into a text exactly as they are.
 // Usage: rc_strings resource.h velkor.rc message_table.cc
 #include <cstdio>
 #include <fstream>
@@ -77,6 +79,11 @@ bool DecodeLiteral(const std::string& body, std::u32string* out) {
   return true;
 }
 
+std::u32string WithLfLineEnds(std::u32string text) {
+  for (size_t at; (at = text.find(U"\r\n")) != std::u32string::npos;) text.erase(at, 1);
+  return text;
+}
+
 std::string CppLiteral(const std::u32string& text) {
   std::string out = "u\"";
   char buf[16];
@@ -138,7 +145,7 @@ int main(int argc, char** argv) {
       std::u32string text;
       if (!DecodeLiteral(line.substr(open + 1, line.size() - open - 2), &text))
         return Fail(where + ": bad string literal");
-      tables[language][static_cast<size_t>(ids[name])] = text;
+      tables[language][static_cast<size_t>(ids[name])] = WithLfLineEnds(text);
     }
   }
 

@@ -32,8 +32,9 @@ class Platform {
   virtual bool InitRuntime() = 0;
 
   // --- Texts ---
-  // A catalogue text by message ID in the user's language; empty for an unknown ID. The
-  // text stays valid for the whole run.
+  // A catalogue text by message ID in the user's language, its lines ended as the system
+  // ends them (LF on POSIX, CR LF on Windows); empty for an unknown ID. The text stays
+  // valid for the whole run.
   virtual std::u16string_view LoadText(int id) = 0;
   // The system's text for an error number; it may end in a line end.
   virtual std::u16string ErrorText(SystemError error) = 0;
@@ -48,17 +49,23 @@ class Platform {
   virtual void ToAnsi(std::u16string_view text, std::string* out) = 0;
 
   // --- The console and the standard streams ---
-  // The console's width in columns; 0 when standard output is no console (redirected).
+  // The console's width in columns; 0 when standard output is no console (redirected), or a
+  // terminal that reports no width.
   virtual int ConsoleWidth() = 0;
+  // True when a terminal, and so a person, reads standard output, whatever width it
+  // reports: a control character written there would drive it.
+  virtual bool OutputIsTerminal() = 0;
   // Prints one line (already wrapped, without line end) in the class's colour, and ends it.
   virtual void WriteConsoleLine(std::u16string_view line, ReportClass report_class) = 0;
-  // Writes one whole message to redirected standard output, its line ends as the system's.
+  // Writes one whole message to redirected standard output, each unit in the system's charset
+  // and nothing added or dropped: the catalogue's texts end their lines as the system does.
   virtual void WriteRedirected(std::u16string_view message) = 0;
   // Sets the console's title for the length of the run; the restore puts the old one back.
   // Neither leaves a trace in redirected output.
   virtual void SetConsoleTitle(std::u16string_view title) = 0;
   virtual void RestoreConsoleTitle() = 0;
   // Shows the two texts of an abandoned job file, in that order; an empty one is left out.
+  // Where they go to a terminal, their control characters are masked.
   virtual void ShowFailure(std::u16string_view first, std::u16string_view second) = 0;
   // Shows the text of a run-time that could not start.
   virtual void WriteStartupFailure(std::u16string_view text) = 0;
@@ -103,6 +110,7 @@ class PlatformWrapper : public Platform {
   std::u16string PathForDisplay(const NativePath& path) override { return target_.PathForDisplay(path); }
   void ToAnsi(std::u16string_view text, std::string* out) override { target_.ToAnsi(text, out); }
   int ConsoleWidth() override { return target_.ConsoleWidth(); }
+  bool OutputIsTerminal() override { return target_.OutputIsTerminal(); }
   void WriteConsoleLine(std::u16string_view line, ReportClass report_class) override {
     target_.WriteConsoleLine(line, report_class);
   }

@@ -4,11 +4,14 @@
 
 #include "report/line_wrap.h"
 #include "report/message_catalogue.h"
-#include "report/visible_text.h"
+#include "text/visible_text.h"
 
 namespace velkor {
 
-void ConsoleReporter::InitReporter() { width_ = platform_.ConsoleWidth(); }
+void ConsoleReporter::InitReporter() {
+  width_ = platform_.ConsoleWidth();
+  terminal_ = platform_.OutputIsTerminal();
+}
 
 void ConsoleReporter::Report(std::u16string_view text, ReportClass report_class) {
   if (!console_mode()) {
@@ -24,7 +27,7 @@ void ConsoleReporter::ReportText(int id, FormatArgs args, ReportClass report_cla
 }
 
 std::u16string_view ConsoleReporter::Value(std::u16string_view value, std::u16string* masked) const {
-  if (!console_mode()) return value;
+  if (!terminal_) return value;
   *masked = MaskControlCharacters(value);
   return *masked;
 }

@@ -25,14 +25,15 @@ class ConsoleReporter {
 
   bool console_mode() const { return width_ > 0; }
 
-  // An inserted value (a path, a name, a reason text) as this output shows it: on a
-  // terminal its control characters are masked, into `masked`; redirected output keeps
-  // every byte, and the value itself is returned.
+  // An inserted value (a path, a name, a reason text) as this output shows it: when a
+  // terminal reads it, of any width, its control characters are masked, into `masked`;
+  // output to a file or a pipe keeps every byte, and the value itself is returned.
   std::u16string_view Value(std::u16string_view value, std::u16string* masked) const;
 
  private:
   Platform& platform_;
   int width_ = 0;  // 0 in redirected mode
+  bool terminal_ = false;  // a terminal reads the output, even one that reports no width
   std::u16string message_;  // the last message ReportText built, its storage reused
 };
 

@@ -83,16 +83,14 @@ size_t NarrowAscii(std::u16string_view text, char* out) {
 
 // What ends a text, and which ASCII units get a look of their own: those below
 // `kLowestPlain`.
-template <char16_t kLowestPlainUnit, bool kNulEnds, bool kLfLineEnds>
+template <char16_t kLowestPlainUnit, bool kNulEnds>
 struct Sweep {
   static constexpr char16_t kLowestPlain = kLowestPlainUnit;
   static constexpr bool kEndsAtNul = kNulEnds;
-  static constexpr bool kDropsCrBeforeLf = kLfLineEnds;
 };
 
-using Whole = Sweep<0, false, false>;
-using UpToNul = Sweep<1, true, false>;
-using UpToNulWithLfLineEnds = Sweep<u'\r' + 1, true, true>;  // CR and the controls below it looked at
+using Whole = Sweep<0, false>;
+using UpToNul = Sweep<1, true>;
 
 // The code point at the start of `text`, which is not empty, and how many units it takes.
 // A lone surrogate is U+FFFD and makes `valid` false.
@@ -149,10 +147,6 @@ bool AppendUtf8(std::u16string_view text, std::string* out) {
     if (text.empty() || sizeof block - used < kLongestCharacter) continue;
     const char16_t unit = text[0];
     if (unit == 0 && Sweep::kEndsAtNul) break;
-    if (unit == u'\r' && Sweep::kDropsCrBeforeLf && text.size() > 1 && text[1] == u'\n') {
-      text.remove_prefix(1);
-      continue;
-    }
     char32_t cp;
     text.remove_prefix(DecodeUtf16(text, &cp, &valid));
     used = static_cast<size_t>(PutUtf8(cp, block + used) - block);
@@ -185,10 +179,6 @@ std::u16string Utf8ToUtf16(std::string_view bytes, bool* valid) {
 bool AppendUtf8Of(std::u16string_view text, std::string* out) { return AppendUtf8<Whole>(text, out); }
 
 bool AppendUtf8UpToNul(std::u16string_view text, std::string* out) { return AppendUtf8<UpToNul>(text, out); }
-
-void AppendUtf8WithLfLineEnds(std::u16string_view text, std::string* out) {
-  AppendUtf8<UpToNulWithLfLineEnds>(text, out);
-}
 
 std::size_t CopyAsciiPrefix(std::u16string_view text, char* out) { return NarrowAscii<UpToNul::kLowestPlain>(text, out); }
 

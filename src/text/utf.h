@@ -19,8 +19,6 @@ std::string Utf16ToUtf8(std::u16string_view text, bool* valid = nullptr);
 bool AppendUtf8Of(std::u16string_view text, std::string* out);
 // The same for the text before its first NUL.
 bool AppendUtf8UpToNul(std::u16string_view text, std::string* out);
-// The same with every CR LF pair written as a single LF.
-void AppendUtf8WithLfLineEnds(std::u16string_view text, std::string* out);
 
 // Copies the ASCII units at the start of `text` into `out`, which has room for all of
 // them, up to the first NUL or non-ASCII unit; how many it copied.

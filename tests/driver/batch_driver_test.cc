@@ -21,23 +21,27 @@ class CapturedPlatform : public PosixPlatform {
   std::string MessagesLocaleName() override { return "en_US.UTF-8"; }
   std::string CharsetName() override { return "UTF-8"; }
   bool OutputIsTerminal() override { return false; }
+  bool ErrorIsTerminal() override { return error_terminal; }
   int TerminalWidth() override { return 0; }
   void Write(OutputStream stream, std::string_view bytes) override {
     (stream == OutputStream::Out ? out : err).append(bytes);
   }
   std::string out, err;
+  bool error_terminal = false;
 };
 
 // The captured platform with one fault. The job files "oom.xml" and "lost.xml" fail as the
 // reader would when memory or the file runs out.
 class FaultyPlatform : public PlatformWrapper {
  public:
-  explicit FaultyPlatform(Fault fault) : PlatformWrapper(real_), fault_(fault) {}
+  FaultyPlatform(Fault fault, bool error_terminal) : PlatformWrapper(real_), fault_(fault) {
+    real_.error_terminal = error_terminal;
+  }
 
   bool InitRuntime() override { return fault_ != Fault::Runtime && PlatformWrapper::InitRuntime(); }
   SystemError PathStatus(const NativePath& path) override {
     if (path == "oom.xml") throw std::bad_alloc();
-    if (path == "lost.xml") throw JobFileFailure(u"The reader lost its file.", u"I/O error");
+    if (path == "lost.xml") throw JobFileFailure(u"The reader lost \x1b]0;its\a file.", u"I/O error");
     return PlatformWrapper::PathStatus(path);
   }
 
@@ -58,16 +62,19 @@ TEST(BatchDriverTest, InjectedFaults) {
   const struct {
     const char* name;
     Fault fault;
+    bool error_terminal;  // standard error is a terminal
     std::vector<std::string> job_files;  // $ is the temp folder
     int exit_code;
     std::string out, err;
   } rows[] = {
-      {"the runtime does not start", Fault::Runtime, {"$/job.xml"}, kExitRuntimeFailed, "",
+      {"the runtime does not start", Fault::Runtime, false, {"$/job.xml"}, kExitRuntimeFailed, "",
        "Fatal Error: MFC initialization failed.\n"},
-      {"out of memory and a lost file end only their job file", Fault::None,
+      {"out of memory and a lost file end only their job file", Fault::None, false,
        {"oom.xml", "$/empty.xml", "lost.xml", "$/empty.xml"}, kExitSuccess,
        "Processing file '$/empty.xml':\nProcessing file '$/empty.xml':\n",
-       "Out of memory.\nThe reader lost its file.\nI/O error\n"},
+       "Out of memory.\nThe reader lost \x1b]0;its\a file.\nI/O error\n"},
+      {"a terminal on standard error gets control characters masked", Fault::None, true, {"lost.xml"}, kExitSuccess,
+       "", "The reader lost ?]0;its? file.\nI/O error\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -78,7 +85,7 @@ TEST(BatchDriverTest, InjectedFaults) {
     WriteFile(dir / "job.xml", "<album><file oldName='" + dir / "a.mp3' title='A'/></album>");
     std::vector<std::string> job_files;
     for (const std::string& name : row.job_files) job_files.push_back(Replace(name, dir.path()));
-    FaultyPlatform platform(row.fault);
+    FaultyPlatform platform(row.fault, row.error_terminal);
     EXPECT_EQ(RunBatch(platform, job_files), row.exit_code);
     EXPECT_EQ(platform.out(), Replace(row.out, dir.path()));
     EXPECT_EQ(platform.err(), row.err);

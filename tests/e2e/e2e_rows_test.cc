@@ -181,7 +181,8 @@ TEST_P(Rows, Run) {
       continue;
     }
     std::string name = Bytes(Word(&rest), name_charset);
-    if (keyword == "width") options.terminal_width = std::stoi(name);
+    if (keyword == "width") options.terminal_width = std::stoi(name), options.terminal = options.terminal_width > 0;
+    if (keyword == "nowidth") options.terminal_width = 0, options.terminal = true;
     if (keyword == "env") options.env.push_back(name);
     if (keyword == "limit") options.file_size_limit = std::stol(name);
     options.output_closed |= keyword == "closed";
@@ -210,8 +211,8 @@ TEST_P(Rows, Run) {
   size_t skipped = 0;  // runs a Windows program cannot have: a pty, flock(), limits, O_NONBLOCK
   for (VelkorRun& run : runs) {
     const RunOptions& o = run.options;
-    if (windows && (o.terminal_width > 0 || o.file_size_limit > 0 || o.in_child || o.while_running) && ++skipped) continue;
-    const bool crlf = run.options.terminal_width > 0 || windows;
+    if (windows && (o.terminal || o.file_size_limit > 0 || o.in_child || o.while_running) && ++skipped) continue;
+    const bool crlf = o.terminal || windows;
     for (size_t at = 0; crlf && (at = run.out.find('\n', at)) != std::string::npos; at += 2) {
       run.out.insert(at, "\r");  // the terminal's and Windows' line ends
     }

@@ -50,12 +50,13 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   if (options.output_closed) close(out_pipe[0]);  // before the start: every write finds no reader
   int fds[2] = {options.output_closed ? -1 : out_pipe[0], err_pipe[0]};
   winsize size{50, static_cast<unsigned short>(options.terminal_width), 0, 0};
-  if (options.terminal_width > 0 && fds[0] >= 0) close(fds[0]);
-  pid_t pid = options.terminal_width > 0 ? forkpty(&fds[0], nullptr, nullptr, &size) : fork();
+  const bool terminal = options.terminal || options.terminal_width > 0;
+  if (terminal && fds[0] >= 0) close(fds[0]);
+  pid_t pid = terminal ? forkpty(&fds[0], nullptr, nullptr, &size) : fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    if (options.terminal_width == 0) dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
-    if (options.terminal_width == 0) dup2(out_pipe[1], STDOUT_FILENO);
+    if (!terminal) dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
+    if (!terminal) dup2(out_pipe[1], STDOUT_FILENO);
     dup2(err_pipe[1], STDERR_FILENO);
     if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
     rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};

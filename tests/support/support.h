@@ -28,6 +28,7 @@ struct RunOptions {
   std::vector<std::string> env;  // the whole environment, "NAME=value"
   std::string cwd;               // empty: the test's own
   int terminal_width = 0;        // above 0: standard output is a terminal this wide
+  bool terminal = false;         // standard output is a terminal even at width 0 (no columns)
   bool output_closed = false;    // standard output is a pipe nobody reads any more
   long file_size_limit = 0;      // above 0: the largest file (bytes) the program may write
   std::function<void()> in_child;  // runs in the child, its output in place, before the program starts

@@ -69,14 +69,14 @@ TEST_F(TextTest, CharsetConversions) {
   const struct {
     const char* charset;
     std::u16string text;
-    std::string ansi;  // ToAnsi, with CR LF as LF
+    std::string ansi;  // ToAnsi: line ends as they are
     std::string path;  // ToNativePath, "refused" when it fails
   } rows[] = {
-      {"UTF-8", u"Привет\r\n", kPrivet + "\n", kPrivet + "\r\n"},
+      {"UTF-8", u"Привет\r\n", kPrivet + "\r\n", kPrivet + "\r\n"},
       {"UTF-8", std::u16string(u"ab\0cd", 5), "ab", "refused"},
-      {"UTF-8", u"a\rb\r\r\n\r", "a\rb\r\n\r", "a\rb\r\r\n\r"},
+      {"UTF-8", u"a\rb\r\r\n\r", "a\rb\r\r\n\r", "a\rb\r\r\n\r"},
       {"UTF-8", std::u16string(u"x\xD800", 2), "x\xEF\xBF\xBD", "refused"},
-      {"CP1251", u"Привет, Ёж €\r\r\n", "\xCF\xF0\xE8\xE2\xE5\xF2, \xA8\xE6 \x88\r\n",
+      {"CP1251", u"Привет, Ёж €\r\r\n", "\xCF\xF0\xE8\xE2\xE5\xF2, \xA8\xE6 \x88\r\r\n",
        "\xCF\xF0\xE8\xE2\xE5\xF2, \xA8\xE6 \x88\r\r\n"},
       {"CP1251", u"日本 x", "?? x", "refused"},
       {"CP1251", u"café", "caf?", "refused"},
@@ -87,12 +87,12 @@ TEST_F(TextTest, CharsetConversions) {
     SCOPED_TRACE(std::string(row.charset) + ": " + row.ansi.substr(0, 20));
     SelectAnsiCharset(row.charset);
     EXPECT_EQ(AnsiCharsetName(), row.charset);
-    EXPECT_EQ(ToAnsiWithPosixLineEnds(row.text), row.ansi);
+    EXPECT_EQ(ToAnsi(row.text), row.ansi);
     std::string native = "refused";
     EXPECT_EQ(ToNativePath(row.text, &native) ? native : "refused", row.path);
   }
   // A NUL, the first non-ASCII unit and one with a zero low byte, at every place of texts
-  // around eight units, 64 units and 256 units; and a CR LF pair at every place.
+  // around eight units, 64 units and 256 units.
   SelectAnsiCharset("UTF-8");
   for (std::size_t length : {7, 8, 9, 15, 16, 17, 63, 64, 65, 72, 254, 256, 258}) {
     for (std::size_t at = 0; at < length; ++at) {
@@ -106,9 +106,6 @@ TEST_F(TextTest, CharsetConversions) {
         EXPECT_EQ(ToAnsi(text), expected) << length << " " << at;
         EXPECT_EQ(ToNativePath(text, &native) ? native : "refused", unit ? expected : "refused") << length << " " << at;
       }
-      std::u16string crlf(length, u'a');
-      crlf.replace(at, 1, u"\r\n");
-      EXPECT_EQ(ToAnsiWithPosixLineEnds(crlf), a.substr(0, at) + "\n" + a.substr(at + 1)) << length << " " << at;
     }
   }
   SelectAnsiCharset("CP1251");

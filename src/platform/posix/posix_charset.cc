@@ -130,28 +130,6 @@ std::string ToAnsi(std::u16string_view text) {
   return out;
 }
 
-void ToAnsiWithPosixLineEnds(std::u16string_view text, std::string* out) {
-  out->clear();
-  if (Current().utf8) {
-    AppendUtf8WithLfLineEnds(text, out);  // one sweep, the CRs dropped on the way
-    return;
-  }
-  AppendAnsi(text, out);
-  size_t kept = out->find('\r');
-  if (kept == std::string::npos) return;
-  for (size_t i = kept; i < out->size(); ++i) {
-    if ((*out)[i] == '\r' && i + 1 < out->size() && (*out)[i + 1] == '\n') continue;
-    (*out)[kept++] = (*out)[i];
-  }
-  out->resize(kept);
-}
-
-std::string ToAnsiWithPosixLineEnds(std::u16string_view text) {
-  std::string out;
-  ToAnsiWithPosixLineEnds(text, &out);
-  return out;
-}
-
 std::u16string FromAnsi(std::string_view bytes) {
   Charset& charset = Current();
   if (charset.utf8) return Utf8ToUtf16(bytes);

@@ -23,11 +23,6 @@ std::string ToAnsi(std::u16string_view text);
 // The same appended to `out`, whose storage is reused.
 void AppendAnsi(std::u16string_view text, std::string* out);
 
-// ToAnsi for output: every CR LF pair becomes a single LF, the POSIX line end.
-std::string ToAnsiWithPosixLineEnds(std::u16string_view text);
-// The same into `out`, whose storage is reused.
-void ToAnsiWithPosixLineEnds(std::u16string_view text, std::string* out);
-
 // Bytes in the charset as UTF-16; bytes that do not decode become U+FFFD.
 std::u16string FromAnsi(std::string_view bytes);
 

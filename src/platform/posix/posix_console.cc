@@ -9,6 +9,7 @@
 #include "platform/posix/posix_charset.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_stop_signal.h"
+#include "text/visible_text.h"
 
 namespace velkor {
 namespace {
@@ -46,8 +47,11 @@ void PosixPlatform::WriteConsoleLine(std::u16string_view line, ReportClass repor
   Write(OutputStream::Out, output_);
 }
 
+// The catalogue's texts end their lines in LF already, so the values inserted into them
+// keep every byte, line ends included.
 void PosixPlatform::WriteRedirected(std::u16string_view message) {
-  ToAnsiWithPosixLineEnds(message, &output_);
+  output_.clear();
+  AppendAnsi(message, &output_);
   Write(OutputStream::Out, output_);
 }
 
@@ -68,17 +72,22 @@ void PosixPlatform::RestoreConsoleTitle() {
   title_set_ = false;
 }
 
+// The texts may quote the job file (a parser's reason names what it found there), so a
+// terminal gets them masked like every inserted value.
 void PosixPlatform::ShowFailure(std::u16string_view first, std::u16string_view second) {
+  const bool terminal = ErrorIsTerminal();
   for (std::u16string_view text : {first, second}) {
-    if (!text.empty()) Write(OutputStream::Err, ToAnsiWithPosixLineEnds(std::u16string(text) + u"\n"));
+    if (text.empty()) continue;
+    std::u16string shown = terminal ? MaskControlCharacters(text) : std::u16string(text);
+    Write(OutputStream::Err, velkor::ToAnsi(shown + u"\n"));
   }
 }
 
-void PosixPlatform::WriteStartupFailure(std::u16string_view text) {
-  Write(OutputStream::Err, ToAnsiWithPosixLineEnds(text));
-}
+void PosixPlatform::WriteStartupFailure(std::u16string_view text) { Write(OutputStream::Err, velkor::ToAnsi(text)); }
 
 bool PosixPlatform::OutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+
+bool PosixPlatform::ErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 int PosixPlatform::TerminalWidth() {
   if (!OutputIsTerminal()) return 0;

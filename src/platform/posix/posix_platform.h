@@ -19,6 +19,7 @@ class PosixPlatform : public Platform {
   void ToAnsi(std::u16string_view text, std::string* out) override;
 
   int ConsoleWidth() override;
+  bool OutputIsTerminal() override;
   void WriteConsoleLine(std::u16string_view line, ReportClass report_class) override;
   void WriteRedirected(std::u16string_view message) override;
   void SetConsoleTitle(std::u16string_view title) override;
@@ -46,7 +47,8 @@ class PosixPlatform : public Platform {
   virtual std::string CharsetName();
   // True when the user asked for no colour (NO_COLOR set and not empty).
   virtual bool ColourDisabled();
-  virtual bool OutputIsTerminal();
+  // True when standard error is a terminal.
+  virtual bool ErrorIsTerminal();
   // The terminal's width in columns; 0 when standard output is no terminal or has no width.
   virtual int TerminalWidth();
   // Writes every byte, retrying interrupted and short writes and waiting while a

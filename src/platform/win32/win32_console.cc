@@ -43,6 +43,9 @@ bool Win32Platform::InitRuntime() {
 
 int Win32Platform::ConsoleWidth() { return width_; }
 
+// A console, or another character device such as a serial line with a terminal on it.
+bool Win32Platform::OutputIsTerminal() { return GetFileType(output_) == FILE_TYPE_CHAR; }
+
 // The units are written in the console's current attribute and painted afterwards from
 // where the line began, so the console's own attribute never changes.
 void Win32Platform::WriteConsoleLine(std::u16string_view line, ReportClass report_class) {

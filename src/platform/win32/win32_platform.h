@@ -15,6 +15,7 @@ class Win32Platform : public Platform {
   bool InitRuntime() override;
 
   int ConsoleWidth() override;
+  bool OutputIsTerminal() override;
   void WriteConsoleLine(std::u16string_view line, ReportClass report_class) override;
   void WriteRedirected(std::u16string_view message) override;
   void SetConsoleTitle(std::u16string_view title) override;

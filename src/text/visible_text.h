@@ -1,6 +1,6 @@
 // Inserted values (paths, names, reason texts) as a terminal may be given them.
-#ifndef VELKOR_REPORT_VISIBLE_TEXT_H_
-#define VELKOR_REPORT_VISIBLE_TEXT_H_
+#ifndef VELKOR_TEXT_VISIBLE_TEXT_H_
+#define VELKOR_TEXT_VISIBLE_TEXT_H_
 
 #include <string>
 #include <string_view>
@@ -15,4 +15,4 @@ std::u16string MaskControlCharacters(std::u16string_view value);
 
 }  // namespace velkor
 
-#endif  // VELKOR_REPORT_VISIBLE_TEXT_H_
+#endif  // VELKOR_TEXT_VISIBLE_TEXT_H_

@@ -1,4 +1,4 @@
-#include "report/visible_text.h"
+#include "text/visible_text.h"
 
 namespace velkor {
 namespace {
