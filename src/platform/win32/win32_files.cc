@@ -40,8 +40,19 @@ SystemError Win32Platform::MoveFile(const NativePath& from, const NativePath& to
   return MoveFileW(from.c_str(), to.c_str()) ? 0 : static_cast<SystemError>(GetLastError());
 }
 
+// Others may read the file meanwhile, as they may on POSIX; none may write it. A device
+// (COM1, AUX, CON, a pipe) is refused before any read, which could block.
 SystemError Win32Platform::OpenForReading(const NativePath& path, NativeFile* file) {
-  return OpenDiskFile(path, GENERIC_READ, file);
+  *file = kNoFile;
+  HANDLE handle =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return static_cast<SystemError>(GetLastError());
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return kNotRegularFile;
+  }
+  *file = reinterpret_cast<NativeFile>(handle);
+  return 0;
 }
 
 // A directory cannot be opened this way at all; a read-only file fails for the write access.

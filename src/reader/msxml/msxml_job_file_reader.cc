@@ -1,0 +1,96 @@
+#include "reader/msxml/msxml_job_file_reader.h"
+
+#include "reader/msxml/com_failure.h"
+
+namespace velkor::msxml {
+namespace {
+
+// The text of an attribute named `name`, empty when the element has none.
+std::u16string AttributeText(IXMLDOMNamedNodeMap* attributes, std::u16string_view name) {
+  Bstr bstr(name);
+  if (!bstr.get()) Check(E_OUTOFMEMORY, nullptr, IID_NULL);
+  ComPtr<IXMLDOMNode> item;
+  Check(attributes->getNamedItem(bstr.get(), item.Out()), attributes, IID_IXMLDOMNamedNodeMap);
+  if (!item) return u"";
+  Variant value;
+  Check(item->get_nodeValue(value.get()), item.get(), IID_IXMLDOMNode);
+  return value.Text();
+}
+
+// Every field of `record` emptied, then filled from the attributes of `node`.
+template <typename Record, typename Bindings>
+void ReadFields(IXMLDOMNode* node, REFIID node_interface, const Bindings& bindings, Record* record) {
+  ComPtr<IXMLDOMNamedNodeMap> attributes;
+  Check(node->get_attributes(attributes.Out()), node, node_interface);
+  CheckPresent(attributes.get());
+  for (const auto& binding : bindings) {
+    (record->*binding.field).clear();
+    record->*binding.field = AttributeText(attributes.get(), binding.attribute);
+  }
+}
+
+}  // namespace
+
+MsxmlJobFileReader::~MsxmlJobFileReader() {
+  ReleaseJobFile();
+  document_.Reset();
+  if (com_started_) CoUninitialize();
+}
+
+void MsxmlJobFileReader::ReleaseJobFile() {
+  entries_.Reset();
+  root_.Reset();
+}
+
+bool MsxmlJobFileReader::LoadJobFile(const NativePath& path, ParseError* error) {
+  ReleaseJobFile();
+  Variant source;
+  source.get()->vt = VT_BSTR;
+  source.get()->bstrVal = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
+  if (!source.get()->bstrVal) Check(E_OUTOFMEMORY, nullptr, IID_NULL);
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  Check(document_->load(*source.get(), &loaded), document_.get(), IID_IXMLDOMDocument);
+  if (loaded == VARIANT_TRUE) return true;
+
+  ComPtr<IXMLDOMParseError> details;
+  Check(document_->get_parseError(details.Out()), document_.get(), IID_IXMLDOMDocument);
+  CheckPresent(details.get());
+  long code = 0, line = 0, position = 0;
+  Bstr reason;
+  Check(details->get_errorCode(&code), details.get(), IID_IXMLDOMParseError);
+  Check(details->get_line(&line), details.get(), IID_IXMLDOMParseError);
+  Check(details->get_linepos(&position), details.get(), IID_IXMLDOMParseError);
+  Check(details->get_reason(reason.Out()), details.get(), IID_IXMLDOMParseError);
+  error->code = static_cast<std::uint32_t>(code);
+  error->line = static_cast<std::int32_t>(line);
+  error->position = static_cast<std::int32_t>(position);
+  error->reason = reason.Text();
+  while (!error->reason.empty() && (error->reason.back() == u'\n' || error->reason.back() == u'\r')) {
+    error->reason.pop_back();
+  }
+  return false;
+}
+
+void MsxmlJobFileReader::ReadAlbumDefaults(AlbumDefaults* defaults) {
+  Check(document_->get_documentElement(root_.Out()), document_.get(), IID_IXMLDOMDocument);
+  CheckPresent(root_.get());
+  ReadFields(root_.get(), IID_IXMLDOMElement, kAlbumBindings, defaults);
+}
+
+void MsxmlJobFileReader::OpenEntries() {
+  CheckPresent(root_.get());
+  Bstr name(u"file");
+  if (!name.get()) Check(E_OUTOFMEMORY, nullptr, IID_NULL);
+  Check(root_->getElementsByTagName(name.get(), entries_.Out()), root_.get(), IID_IXMLDOMElement);
+  CheckPresent(entries_.get());
+}
+
+bool MsxmlJobFileReader::NextEntry(TrackEntry* entry) {
+  ComPtr<IXMLDOMNode> node;
+  Check(entries_->nextNode(node.Out()), entries_.get(), IID_IXMLDOMNodeList);
+  if (!node) return false;
+  ReadFields(node.get(), IID_IXMLDOMNode, kEntryBindings, entry);
+  return true;
+}
+
+}  // namespace velkor::msxml
