@@ -2,8 +2,10 @@
 
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "reader/job_file_limits.h"
+#include "reader/job_file_reading.h"
 
 namespace velkor {
 namespace {
@@ -169,6 +171,25 @@ bool MarkupGuard::Step(char32_t c, std::size_t utf8_bytes, bool starts_character
 bool MarkupGuard::Refuse(std::uint32_t code, std::u16string reason) {
   refused_ = true;
   refusal_ = ParseError{code, line_, position_ > 0 ? position_ : 1, std::move(reason)};
+  return false;
+}
+
+bool GuardJobFile(JobFileSource* source, ParseError* error) {
+  SourceError source_error;
+  MarkupGuard guard;
+  std::vector<char> buffer(JobFileReading::kChunkSize);
+  if (source->Rewind(&source_error)) {
+    for (;;) {
+      const std::ptrdiff_t count = source->Read(buffer.data(), buffer.size(), &source_error);
+      if (count < 0) break;
+      if (count == 0 ? !guard.Finish() : !guard.Feed(buffer.data(), static_cast<std::size_t>(count))) {
+        *error = guard.refusal();
+        return false;
+      }
+      if (count == 0) return true;
+    }
+  }
+  *error = ParseError{source_error.code, 0, 0, std::move(source_error.reason)};
   return false;
 }
 

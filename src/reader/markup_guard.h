@@ -14,6 +14,7 @@
 
 #include "reader/declared_encoding.h"
 #include "reader/job_file_reader.h"
+#include "reader/job_file_source.h"
 
 namespace velkor {
 
@@ -56,6 +57,10 @@ class MarkupGuard {
   bool refused_ = false;
   ParseError refusal_;
 };
+
+// Looks over the whole of `source` from its start; false, with `error` filled, when it is
+// refused or cannot be read.
+bool GuardJobFile(JobFileSource* source, ParseError* error);
 
 }  // namespace velkor
 

@@ -45,8 +45,8 @@ ReaderFailure MsxmlJobFileReader::Start() {
 
 }  // namespace msxml
 
-std::unique_ptr<JobFileReader> CreateJobFileReader(Platform&, ReaderFailure* failure) {
-  auto reader = std::make_unique<msxml::MsxmlJobFileReader>();
+std::unique_ptr<JobFileReader> CreateJobFileReader(Platform& platform, ReaderFailure* failure) {
+  auto reader = std::make_unique<msxml::MsxmlJobFileReader>(platform);
   *failure = reader->Start();
   if (*failure != ReaderFailure::None) return nullptr;
   return reader;

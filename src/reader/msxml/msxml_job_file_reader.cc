@@ -1,6 +1,10 @@
 #include "reader/msxml/msxml_job_file_reader.h"
 
+#include <utility>
+
+#include "reader/markup_guard.h"
 #include "reader/msxml/com_failure.h"
+#include "reader/msxml/source_stream.h"
 
 namespace velkor::msxml {
 namespace {
@@ -38,18 +42,62 @@ MsxmlJobFileReader::~MsxmlJobFileReader() {
 }
 
 void MsxmlJobFileReader::ReleaseJobFile() {
+  plain_.reset();
   entries_.Reset();
   root_.Reset();
 }
 
 bool MsxmlJobFileReader::LoadJobFile(const NativePath& path, ParseError* error) {
   ReleaseJobFile();
-  Variant source;
-  source.get()->vt = VT_BSTR;
-  source.get()->bstrVal = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-  if (!source.get()->bstrVal) Check(E_OUTOFMEMORY, nullptr, IID_NULL);
+  SourceError source_error;
+  std::unique_ptr<JobFileSource> source = OpenJobFileSource(platform_, path, &source_error);
+  if (!source) {
+    *error = ParseError{source_error.code, 0, 0, std::move(source_error.reason)};
+    return false;
+  }
+  return Load(std::move(source), error);
+}
+
+bool MsxmlJobFileReader::LoadJobFileFromMemory(std::string bytes, ParseError* error) {
+  ReleaseJobFile();
+  return Load(MemoryJobFileSource(std::move(bytes)), error);
+}
+
+// A plain file is read by the plain reading alone. Any other reaches MSXML only once the
+// guard has passed it, which MSXML then reads from the same open file (no one can write
+// it meanwhile), and which is closed once the document is loaded.
+bool MsxmlJobFileReader::Load(std::unique_ptr<JobFileSource> source, ParseError* error) {
+  auto reading = std::make_unique<JobFileReading>(platform_, kept_bytes_, nullptr);
+  switch (reading->Check(std::move(source), error)) {
+    case JobFileReading::Checked::kWellFormed:
+      plain_ = std::move(reading);
+      return true;
+    case JobFileReading::Checked::kFailed:
+      return false;
+    case JobFileReading::Checked::kNotPlain:
+      break;
+  }
+  return GuardJobFile(reading->source(), error) && LoadDocument(reading->source(), error);
+}
+
+bool MsxmlJobFileReader::LoadDocument(JobFileSource* source, ParseError* error) {
+  SourceError source_error;
+  if (!source->Rewind(&source_error)) {
+    *error = ParseError{source_error.code, 0, 0, std::move(source_error.reason)};
+    return false;
+  }
+  auto* stream = new SourceStream(source);
+  Variant argument;
+  argument.get()->vt = VT_UNKNOWN;
+  argument.get()->punkVal = static_cast<IStream*>(stream);  // the variant's reference, released with it
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  Check(document_->load(*source.get(), &loaded), document_.get(), IID_IXMLDOMDocument);
+  const HRESULT result = document_->load(*argument.get(), &loaded);
+  stream->Detach();
+  if (stream->failed()) {
+    *error = ParseError{stream->failure().code, 0, 0, stream->failure().reason};
+    return false;
+  }
+  Check(result, document_.get(), IID_IXMLDOMDocument);
   if (loaded == VARIANT_TRUE) return true;
 
   ComPtr<IXMLDOMParseError> details;
@@ -72,12 +120,14 @@ bool MsxmlJobFileReader::LoadJobFile(const NativePath& path, ParseError* error) 
 }
 
 void MsxmlJobFileReader::ReadAlbumDefaults(AlbumDefaults* defaults) {
+  if (plain_) return plain_->ReadAlbumDefaults(defaults);
   Check(document_->get_documentElement(root_.Out()), document_.get(), IID_IXMLDOMDocument);
   CheckPresent(root_.get());
   ReadFields(root_.get(), IID_IXMLDOMElement, kAlbumBindings, defaults);
 }
 
 void MsxmlJobFileReader::OpenEntries() {
+  if (plain_) return plain_->OpenEntries();
   CheckPresent(root_.get());
   Bstr name(u"file");
   if (!name.get()) Check(E_OUTOFMEMORY, nullptr, IID_NULL);
@@ -86,6 +136,7 @@ void MsxmlJobFileReader::OpenEntries() {
 }
 
 bool MsxmlJobFileReader::NextEntry(TrackEntry* entry) {
+  if (plain_) return plain_->NextEntry(entry);
   ComPtr<IXMLDOMNode> node;
   Check(entries_->nextNode(node.Out()), entries_.get(), IID_IXMLDOMNodeList);
   if (!node) return false;

@@ -1,8 +1,14 @@
-// Reads job files through one MSXML DOM document for the whole run.
+// Reads job files in the plain form as the Linux reader does, by the shared plain reading;
+// every other job file, once the markup guard passed it, through one MSXML DOM document
+// for the whole run, loaded from the program's own open file.
 #ifndef VELKOR_READER_MSXML_MSXML_JOB_FILE_READER_H_
 #define VELKOR_READER_MSXML_MSXML_JOB_FILE_READER_H_
 
+#include <memory>
+#include <string>
+
 #include "reader/job_file_reader.h"
+#include "reader/job_file_reading.h"
 #include "reader/msxml/com_handles.h"
 
 #include <msxml.h>
@@ -11,7 +17,8 @@ namespace velkor::msxml {
 
 class MsxmlJobFileReader : public JobFileReader {
  public:
-  MsxmlJobFileReader() = default;
+  explicit MsxmlJobFileReader(Platform& platform, std::size_t kept_bytes = JobFileReading::kKeptBytes)
+      : platform_(platform), kept_bytes_(kept_bytes) {}
   MsxmlJobFileReader(const MsxmlJobFileReader&) = delete;
   MsxmlJobFileReader& operator=(const MsxmlJobFileReader&) = delete;
   ~MsxmlJobFileReader() override;
@@ -20,6 +27,8 @@ class MsxmlJobFileReader : public JobFileReader {
   ReaderFailure Start();
 
   bool LoadJobFile(const NativePath& path, ParseError* error) override;
+  // LoadJobFile for a job file held in memory.
+  bool LoadJobFileFromMemory(std::string bytes, ParseError* error);
   void ReadAlbumDefaults(AlbumDefaults* defaults) override;
   void OpenEntries() override;
   bool NextEntry(TrackEntry* entry) override;
@@ -27,7 +36,13 @@ class MsxmlJobFileReader : public JobFileReader {
  private:
   // The objects of one job file, released when the next one loads or the reader goes.
   void ReleaseJobFile();
+  bool Load(std::unique_ptr<JobFileSource> source, ParseError* error);
+  // Loads the document from `source`'s first byte.
+  bool LoadDocument(JobFileSource* source, ParseError* error);
 
+  Platform& platform_;
+  std::size_t kept_bytes_;
+  std::unique_ptr<JobFileReading> plain_;  // set while a plain job file is read
   bool com_started_ = false;
   ComPtr<IXMLDOMDocument> document_;
   ComPtr<IXMLDOMElement> root_;
