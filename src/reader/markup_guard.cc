@@ -122,7 +122,7 @@ bool MarkupGuard::Step(char32_t c, std::size_t utf8_bytes, bool starts_character
           state_ = State::kInTag;
           continue;
         }
-        if ((length_ += utf8_bytes) > limits::kMaxNameBytes) return Refuse(kNameTooLong, u"Name too long");
+        if ((length_ += utf8_bytes) > limits::kMaxNameBytes) return Refuse(kNameTooLong, u"Name longer than " + Number(limits::kMaxNameBytes) + u" bytes");
         return true;
       case State::kInTag:
         if (c == '>') {
@@ -155,7 +155,7 @@ bool MarkupGuard::Step(char32_t c, std::size_t utf8_bytes, bool starts_character
         if (c == quote_) {
           state_ = State::kInTag;
         } else if ((length_ += utf8_bytes) > limits::kMaxAttributeValueBytes) {
-          return Refuse(kValueTooLong, u"AttValue length too long");
+          return Refuse(kValueTooLong, u"Attribute value longer than " + Number(limits::kMaxAttributeValueBytes) + u" bytes");
         }
         return true;
       case State::kEndTag:

@@ -262,5 +262,29 @@ TEST_F(JobFileReaderTest, FailingSecondReadGivesUpTheRest) {
   }
 }
 
+// The run's reader stops libxml2 only once the parser it still holds is gone: a UTF-16 job
+// file whose entries are too many to keep is read twice, the second time by libxml2 with its
+// converter for UTF-16.
+TEST(RunReaderTest, StopsTheLibraryAfterItsParser) {
+  TempDir dir;
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t unit : Utf8ToUtf16("<r>" + Repeat("<file comment='" + std::string(9000, 'c') + "'/>", 2000) + "</r>")) {
+    utf16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  }
+  WriteFile(dir / "job.xml", utf16);
+  PosixPlatform platform;
+  ReaderFailure failure;
+  std::unique_ptr<JobFileReader> reader = CreateJobFileReader(platform, &failure);
+  ASSERT_TRUE(reader);
+  ParseError error;
+  ASSERT_TRUE(reader->LoadJobFile(dir / "job.xml", &error));
+  reader->OpenEntries();
+  int entries = 0;
+  for (TrackEntry entry; reader->NextEntry(&entry);) ++entries;
+  EXPECT_EQ(entries, 2000);
+  reader.reset();
+  ASSERT_TRUE(InitXmlLibrary());  // for the tests after this one
+}
+
 }  // namespace
 }  // namespace velkor::testing

@@ -6,11 +6,16 @@
 namespace velkor {
 namespace {
 
-// The reader of a run, which owns libxml2 for the run's length.
-class RunReader : public Libxml2JobFileReader {
+// Stops libxml2 when destroyed.
+struct XmlLibraryOwner {
+  ~XmlLibraryOwner() { ShutdownXmlLibrary(); }
+};
+
+// The reader of a run, which owns libxml2 for the run's length. Bases go in the reverse
+// order of their listing: the reader, with any parser it still holds, before the library.
+class RunReader : private XmlLibraryOwner, public Libxml2JobFileReader {
  public:
   using Libxml2JobFileReader::Libxml2JobFileReader;
-  ~RunReader() override { ShutdownXmlLibrary(); }
 };
 
 }  // namespace
