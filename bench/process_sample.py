@@ -67,7 +67,8 @@ def main():
             break
         time.sleep(0.005)
     if last is None:
-        sys.exit(f"{name} never seen")
+        print(f"{name} ended before its first sample, exit {launcher.returncode}")
+        return
     wall = time.monotonic() - seen_at
     print(f"peak {last[0] / 1024:.1f} MiB  cpu {last[1]:.2f} s  wall {wall:.2f} s  exit {launcher.returncode}")
 

@@ -13,10 +13,11 @@ linux=$1 windows=$2
 shift 2
 sizes=("${@:-100000 1000000}")
 [ $# -gt 0 ] || sizes=(100000 1000000)
-work=$(mktemp -d)
+work=$(mktemp -d /tmp/velkor-reader-bench.XXXXXX)  # its name marks this run's processes
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-sample() { python3 "$root/bench/process_sample.py" "$@"; }
+# The job file goes by its whole path: the process sampled is the one whose command line holds it.
+sample() { python3 "$root/bench/process_sample.py" "${@:1:$#-1}" "$work/${!#}"; }
 
 echo "== hostile job files (each must be refused at once)"
 python3 - <<'PY'

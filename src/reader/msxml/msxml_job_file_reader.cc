@@ -97,8 +97,9 @@ bool MsxmlJobFileReader::LoadDocument(JobFileSource* source, ParseError* error) 
     *error = ParseError{stream->failure().code, 0, 0, stream->failure().reason};
     return false;
   }
-  Check(result, document_.get(), IID_IXMLDOMDocument);
-  if (loaded == VARIANT_TRUE) return true;
+  if (SUCCEEDED(result) && loaded == VARIANT_TRUE) return true;
+  // A document that did not load is a parse error, also when the load itself failed, as
+  // it does for a stream under some MSXML versions.
 
   ComPtr<IXMLDOMParseError> details;
   Check(document_->get_parseError(details.Out()), document_.get(), IID_IXMLDOMDocument);
@@ -116,6 +117,8 @@ bool MsxmlJobFileReader::LoadDocument(JobFileSource* source, ParseError* error) 
   while (!error->reason.empty() && (error->reason.back() == u'\n' || error->reason.back() == u'\r')) {
     error->reason.pop_back();
   }
+  if (error->code == 0) error->code = static_cast<std::uint32_t>(FAILED(result) ? result : E_FAIL);
+  if (error->reason.empty()) error->reason = FailureText(static_cast<HRESULT>(error->code));
   return false;
 }
 
