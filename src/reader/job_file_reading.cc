@@ -2,155 +2,20 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "reader/declared_encoding.h"
+#include "reader/entry_fields.h"
 #include "reader/job_file_failure.h"
+#include "reader/kept_entries.h"
 #include "reader/plain_job_file_scan.h"
 #include "resource.h"
 #include "text/utf.h"
 
 namespace velkor {
 namespace {
-
-template <typename Record, std::size_t N>
-std::vector<std::string> AttributeNames(const std::array<FieldBinding<Record>, N>& bindings) {
-  std::vector<std::string> names;
-  for (const FieldBinding<Record>& binding : bindings) names.push_back(Utf16ToUtf8(binding.attribute));
-  return names;
-}
-
-// Widens eight ASCII bytes at `text` into `out`; false, with nothing written, when they are
-// not all ASCII.
-bool WidenAsciiBlock(const char* text, char16_t* out) {
-  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-  std::uint64_t block;
-  std::memcpy(&block, text, 8);
-  if (block & kHighBits) return false;
-  // From a local copy: stores through `out` cannot change it, so they need no reloads.
-  unsigned char bytes[8];
-  std::memcpy(bytes, &block, 8);
-  for (std::size_t i = 0; i < 8; ++i) out[i] = bytes[i];
-  return true;
-}
-
-// Widens the ASCII text at the start of `text` into `out`, eight bytes at a time; its length.
-std::size_t WidenAscii(std::string_view text, char16_t* out) {
-  std::size_t length = 0;
-  while (length + 8 <= text.size() && WidenAsciiBlock(text.data() + length, out + length)) length += 8;
-  // The rest as one more block, ending at the text's end, when the text is that long.
-  if (length < text.size() && length + 8 > text.size() && text.size() >= 8 &&
-      WidenAsciiBlock(text.data() + text.size() - 8, out + text.size() - 8)) {
-    return text.size();
-  }
-  for (; length < text.size() && static_cast<unsigned char>(text[length]) < 0x80; ++length) {
-    out[length] = static_cast<char16_t>(text[length]);
-  }
-  return length;
-}
-
-// Empties the field, then fills it with the attribute's value when there is one. Job
-// files are mostly ASCII, which widens straight into the field's own storage; two- and
-// three-byte sequences are decoded in place too, anything else by the general decoder.
-void ReadAttribute(std::string_view value, std::u16string* field) {
-  // Never more units than bytes. Fields often keep their length from entry to entry, and
-  // then need no resizing (which would first fill what is about to be written).
-  if (field->size() != value.size()) field->resize(value.size());
-  char16_t* out = field->data();
-  std::size_t in = 0, length = 0;
-  for (;;) {
-    std::size_t ascii = WidenAscii(value.substr(in), out + length);
-    in += ascii;
-    length += ascii;
-    if (in == value.size()) break;
-    unsigned lead = static_cast<unsigned char>(value[in]);
-    std::size_t left = value.size() - in;
-    if (lead >= 0xC2 && lead < 0xE0 && left >= 2 && (value[in + 1] & 0xC0) == 0x80) {
-      out[length++] = static_cast<char16_t>(((lead & 0x1F) << 6) | (value[in + 1] & 0x3F));
-      in += 2;
-    } else if (lead >= 0xE0 && lead < 0xF0 && left >= 3 && (value[in + 1] & 0xC0) == 0x80 &&
-               (value[in + 2] & 0xC0) == 0x80) {
-      unsigned unit = ((lead & 0x0F) << 12) | ((value[in + 1] & 0x3F) << 6) | (value[in + 2] & 0x3F);
-      if (unit < 0x800 || (unit >= 0xD800 && unit < 0xE000)) break;
-      out[length++] = static_cast<char16_t>(unit);
-      in += 3;
-    } else {
-      break;
-    }
-  }
-  field->resize(length);
-  if (in < value.size()) field->append(Utf8ToUtf16(value.substr(in)));
-}
-
-template <typename Record, std::size_t N>
-void ReadAttributes(const std::array<FieldBinding<Record>, N>& bindings, const ScanValues& values, Record* record) {
-  for (std::size_t row = 0; row < N; ++row) ReadAttribute(values[row], &(record->*bindings[row].field));
-}
-
-// The entries that the check pass has decoded, their values as UTF-8 in one buffer, up
-// to a limit in bytes: a job file whose entries fit is parsed once. Past the limit all are
-// dropped and the entries pass reads the file again, so memory stays flat.
-class KeptEntries {
- public:
-  explicit KeptEntries(std::size_t limit) : limit_(limit) {}
-
-  bool keeping() const { return keeping_; }
-  std::size_t limit() const { return limit_; }
-
-  void Keep(const ScanValues& values) {
-    std::size_t size = bytes_.size();
-    for (std::string_view value : values) size += value.size();
-    if (size + sizeof(std::uint32_t) * (ends_.size() + values.size()) > limit_) {
-      Drop();
-      return;
-    }
-    if (size > bytes_.capacity()) Grow(size);
-    std::size_t end = bytes_.size();
-    bytes_.resize(size);
-    for (std::string_view value : values) {
-      value.copy(bytes_.data() + end, value.size());
-      end += value.size();
-      ends_.push_back(static_cast<std::uint32_t>(end));
-    }
-  }
-
-  void Drop() {
-    keeping_ = false;
-    bytes_ = std::string();
-    ends_ = std::vector<std::uint32_t>();
-  }
-
-  // Fills `entry` from the next kept entry; false at the end.
-  bool Take(TrackEntry* entry) {
-    if (next_ == ends_.size()) return false;
-    for (const FieldBinding<TrackEntry>& binding : kEntryBindings) {
-      std::size_t begin = next_ == 0 ? 0 : ends_[next_ - 1];
-      ReadAttribute(std::string_view(bytes_).substr(begin, ends_[next_] - begin), &(entry->*binding.field));
-      ++next_;
-    }
-    return true;
-  }
-
- private:
-  // Small job files grow the buffers by doubling. Past a mebibyte they take room for the
-  // limit at once: doubling a large buffer would copy it and hold the old one and the new
-  // one at the same time, where pages never written take no memory.
-  void Grow(std::size_t size) {
-    constexpr std::size_t kSmall = 1024 * 1024;
-    std::size_t room = size <= kSmall ? std::max(size, 2 * bytes_.capacity()) : limit_;
-    bytes_.reserve(room);
-    ends_.reserve(room / sizeof(std::uint32_t));
-  }
-
-  std::size_t limit_;
-  bool keeping_ = true;
-  std::string bytes_;
-  std::vector<std::uint32_t> ends_;  // where each value ends in bytes_, entry by entry
-  std::size_t next_ = 0;             // the next value to take
-};
 
 // The check pass: keeps the album defaults, and the entries while they fit.
 class CheckSink : public ScanSink {

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "reader/entry_fields.h"
 #include "reader/job_file_limits.h"
 #include "reader/libxml2/job_file_scan.h"
 #include "text/utf.h"
@@ -15,13 +16,6 @@ namespace {
 
 static_assert(limits::kMaxAttributeValueBytes == XML_MAX_TEXT_LENGTH, "the limits are libxml2's");
 static_assert(limits::kMaxNameBytes == XML_MAX_NAME_LENGTH, "the limits are libxml2's");
-
-template <typename Record, std::size_t N>
-std::vector<std::string> AttributeNames(const std::array<FieldBinding<Record>, N>& bindings) {
-  std::vector<std::string> names;
-  for (const FieldBinding<Record>& binding : bindings) names.push_back(Utf16ToUtf8(binding.attribute));
-  return names;
-}
 
 // libxml2's scan, for the files the plain scan gives up on.
 class Libxml2Scan : public LibraryScan {
