@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/job_file_reader.h"
+#include "reader/job_file_reader.h"
 #include "platform/posix/posix_platform.h"
 #include "reader_job_generator.h"
 #include "text/utf.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/job_file_failure.h"
-#include "driver/reader/libxml2/libxml2_job_file_reader.h"
+#include "reader/job_file_failure.h"
+#include "reader/libxml2/libxml2_job_file_reader.h"
 #include "platform/posix/posix_platform.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "driver/reader/libxml2/plain_job_file_scan.h"
+#include "reader/plain_job_file_scan.h"
 #include "support/scan_recorder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,9 +2,9 @@
 # The Windows program: both executables cross-built with mingw-w64 into build-win/, their
 # PE files checked, then tested under Wine: the unit tests, the end-to-end rows (through
 # the Linux harness in build/), a console-mode run in a tmux pane, Ctrl-C during moves
-# between volumes, the exit code when MSXML cannot be created, and the resources read back.
-# The 64-bit build is always tested; the 32-bit one where this machine runs 32-bit
-# programs. Everything stays under build-win/.
+# between volumes, job files refused at once (devices, hostile files), the exit code when
+# MSXML cannot be created, and the resources read back. The 64-bit build is always tested;
+# the 32-bit one where this machine runs 32-bit programs. Everything stays under build-win/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -41,6 +41,7 @@ for arch in "${arches[@]}"; do
   VELKOR_E2E_PROGRAM=$exe VELKOR_E2E_RUNNER=wine "$root/build/tests/e2e_tests" --gtest_filter="E2e/Rows.*" --gtest_brief=1
   bash tests/windows/console_run.sh "$exe"
   bash tests/windows/ctrl_c.sh "$exe"
+  bash tests/windows/job_file_refusals.sh "$exe"
   code=0
   WINEDLLOVERRIDES="mscoree,mshtml=;msxml3=" wine "$exe" job.xml </dev/null >/dev/null 2>&1 || code=$?
   [ "$code" -eq 2 ] || { echo "without MSXML the exit code is $code, not 2"; exit 1; }

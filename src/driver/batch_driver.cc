@@ -4,8 +4,8 @@
 #include <new>
 
 #include "driver/entry_processor.h"
-#include "driver/job_file_failure.h"
-#include "driver/job_file_reader.h"
+#include "reader/job_file_failure.h"
+#include "reader/job_file_reader.h"
 #include "report/console_reporter.h"
 #include "report/console_title.h"
 #include "report/message_catalogue.h"

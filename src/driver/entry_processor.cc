@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "driver/job_file_reader.h"
+#include "reader/job_file_reader.h"
 #include "id3/id3v1_tag.h"
 #include "platform/platform.h"
 #include "report/console_reporter.h"

@@ -21,6 +21,9 @@ constexpr NativeFile kNoFile = -1;
 // Results that can fail carry the system's error number (errno on POSIX, the last-error
 // code on Windows); 0 is success.
 using SystemError = int;
+// What OpenForReading says of a path that names something other than a regular file (a
+// pipe, a device): no system's error number is negative.
+constexpr SystemError kNotRegularFile = -1;
 
 class Platform {
  public:
@@ -78,8 +81,9 @@ class Platform {
   // Renames or moves a file. Never replaces anything that exists at `to`, even in a race.
   virtual SystemError MoveFile(const NativePath& from, const NativePath& to) = 0;
 
-  // Opens an existing regular file for reading only. Fails for anything else (a directory,
-  // a FIFO, a device), so reading it can neither block nor differ twice.
+  // Opens an existing regular file for reading only, others still free to read it. Fails
+  // for anything else, so reading it can neither block nor differ twice: with the system's
+  // error for a directory, with kNotRegularFile for a pipe or a device.
   virtual SystemError OpenForReading(const NativePath& path, NativeFile* file) = 0;
   // Opens an existing regular file for reading and writing, exclusively locked against
   // other openers, and yields its size. Fails for anything but a writable regular file.

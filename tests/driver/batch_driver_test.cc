@@ -6,7 +6,7 @@
 
 #include <new>
 
-#include "driver/job_file_failure.h"
+#include "reader/job_file_failure.h"
 #include "platform/posix/posix_platform.h"
 #include "support/support.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/reader/libxml2/job_file_scan.h"
+#include "reader/libxml2/job_file_scan.h"
 
 namespace velkor {
 

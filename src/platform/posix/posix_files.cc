@@ -41,7 +41,7 @@ SystemError PosixPlatform::OpenForReading(const NativePath& path, NativeFile* fi
   }
   if (fd < 0) return errno;
   struct stat info;
-  SystemError error = fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : !S_ISREG(info.st_mode) ? EINVAL : 0;
+  SystemError error = fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : !S_ISREG(info.st_mode) ? kNotRegularFile : 0;
   if (error != 0) {
     close(fd);
     return error;

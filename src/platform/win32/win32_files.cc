@@ -39,8 +39,19 @@ SystemError Win32Platform::PathStatus(const NativePath& path) {
              : 0;
 }
 
+// Others may read the file meanwhile, as they may on POSIX; none may write it. A device
+// (COM1, AUX, CON, a pipe) is refused before any read, which could block.
 SystemError Win32Platform::OpenForReading(const NativePath& path, NativeFile* file) {
-  return OpenDiskFile(win32::SystemPath(path), GENERIC_READ, file);
+  *file = kNoFile;
+  HANDLE handle =
+      CreateFileW(win32::SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return static_cast<SystemError>(GetLastError());
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return kNotRegularFile;
+  }
+  *file = reinterpret_cast<NativeFile>(handle);
+  return 0;
 }
 
 // A directory cannot be opened this way at all; a read-only file fails for the write access.

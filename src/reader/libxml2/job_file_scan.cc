@@ -1,0 +1,492 @@
+#include "reader/libxml2/job_file_scan.h"
+
+#include <libxml/SAX2.h>
+#include <libxml/entities.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/valid.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "reader/libxml2/xml_attribute_count.h"
+#include "reader/libxml2/xml_expansion_budget.h"
+
+namespace velkor {
+namespace {
+
+// Rough memory cost of a node that the parser builds for an entity's content.
+constexpr std::size_t kNodeBytes = 128;
+
+const char* Chars(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
+
+std::size_t Length(const xmlChar* text) { return text ? std::strlen(Chars(text)) : 0; }
+
+bool IsFileElement(xmlNodePtr node) {
+  return xmlStrEqual(node->name, BAD_CAST "file") && (!node->ns || !node->ns->prefix);
+}
+
+// libxml2's messages end in a line feed and some have one inside.
+std::string OneLine(const char* message) {
+  std::string text = message ? message : "";
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  return text;
+}
+
+}  // namespace
+
+struct JobFileScan::Parser {
+  ~Parser() {
+    if (!context) return;
+    if (context->myDoc) xmlFreeDoc(context->myDoc);
+    context->myDoc = nullptr;
+    xmlFreeParserCtxt(context);
+  }
+
+  xmlDocPtr doc() const { return context->myDoc; }
+
+  xmlParserCtxtPtr context = nullptr;
+  ExpansionBudget budget;
+  int depth = 0;
+  bool saw_root = false;
+  const xmlChar* file_key = nullptr;
+  std::vector<const xmlChar*> root_keys;
+  std::vector<const xmlChar*> file_keys;
+  std::vector<std::string> expanded;  // one per wanted attribute
+  ScanValues values;
+  std::vector<std::pair<xmlNodePtr, int>> walk;  // next sibling to visit, entity depth
+  PendingTagCounter pending_tag;
+  std::vector<int> namespaces;  // declared by each open element, entities' included
+  std::size_t namespaces_in_scope = 0;
+  std::size_t attribute_declarations = 0;
+};
+
+// libxml2's SAX callbacks. The parser hands every callback the context it runs: the
+// document's own, or a short-lived one that parses an entity's content the first time
+// the entity is referenced. Those entity contexts build the content as a tree (in the
+// default way), so that later references do not parse it again; the document's own
+// context builds nothing and reports elements as they go by.
+class JobFileScan::Callbacks {
+ public:
+  static xmlSAXHandler Handler() {
+    xmlSAXHandler handler;
+    std::memset(&handler, 0, sizeof handler);
+    xmlSAXVersion(&handler, 2);
+    handler.startElementNs = StartElement;
+    handler.endElementNs = EndElement;
+    handler.characters = Characters;
+    handler.ignorableWhitespace = Characters;
+    handler.cdataBlock = nullptr;  // CDATA sections arrive as characters
+    handler.comment = nullptr;
+    handler.processingInstruction = nullptr;
+    handler.reference = Reference;
+    handler.entityDecl = EntityDecl;
+    handler.attributeDecl = AttributeDecl;
+    handler.elementDecl = ElementDecl;
+    handler.notationDecl = NotationDecl;
+    handler.unparsedEntityDecl = UnparsedEntityDecl;
+    // Nothing outside the file is ever read: no external DTD, no external entity.
+    handler.externalSubset = nullptr;
+    handler.resolveEntity = ResolveEntity;
+    handler.serror = Error;
+    handler.error = nullptr;
+    handler.warning = nullptr;
+    handler.fatalError = nullptr;
+    return handler;
+  }
+
+ private:
+  static JobFileScan* ScanOf(void* ctx) {
+    return static_cast<JobFileScan*>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+  }
+
+  // Runs a callback's work; an exception must not unwind through the parser's C code.
+  template <typename Work>
+  static void Guarded(void* ctx, Work work) {
+    JobFileScan* scan = ScanOf(ctx);
+    try {
+      work(*scan, static_cast<xmlParserCtxtPtr>(ctx) == scan->parser_->context);
+    } catch (...) {
+      scan->Abort(std::current_exception());
+    }
+  }
+
+  // In the document's context: false, with the parser stopped, once the scan has failed.
+  static bool Running(JobFileScan& scan) {
+    if (!scan.failed_) return true;
+    xmlStopParser(scan.parser_->context);
+    return false;
+  }
+
+  // In an entity's context: counts what its tree will keep; false, with that context
+  // stopped, once the scan has failed.
+  static bool KeepEntityContent(JobFileScan& scan, void* ctx, std::size_t bytes) {
+    if (!scan.failed_ && scan.parser_->budget.Keep(bytes)) return true;
+    scan.Fail(XML_ERR_ENTITY_PROCESSING, "Document type declaration too large");
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+    return false;
+  }
+
+  static void StartElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
+                           int nb_namespaces, const xmlChar** namespaces, int nb_attributes, int nb_defaulted,
+                           const xmlChar** attributes) {
+    Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
+      Parser& parser = *scan.parser_;
+      parser.namespaces.push_back(nb_namespaces);
+      parser.namespaces_in_scope += static_cast<std::size_t>(nb_namespaces);
+      if (!scan.CheckLimit(static_cast<std::size_t>(nb_attributes + nb_namespaces), "attributes on an element") ||
+          !scan.CheckLimit(parser.namespaces_in_scope, "namespace declarations in scope")) {
+        xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+        return;
+      }
+      if (!in_document) {
+        std::size_t bytes = kNodeBytes;
+        for (int i = 0; i < nb_attributes; ++i) {
+          bytes += kNodeBytes + static_cast<std::size_t>(attributes[i * 5 + 4] - attributes[i * 5 + 3]);
+        }
+        if (KeepEntityContent(scan, ctx, bytes)) {
+          xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
+                                attributes);
+        }
+        return;
+      }
+      if (!Running(scan)) return;
+      if (++parser.depth > kMaxDepth) {
+        scan.Fail(XML_ERR_INTERNAL_ERROR, "Excessive depth in document: " + std::to_string(kMaxDepth));
+      } else if (parser.depth == 1) {
+        parser.saw_root = true;
+        if (scan.ReadAttributes(localname, parser.root_keys, nb_attributes, attributes)) scan.sink_->OnRoot(parser.values);
+      } else if (localname == parser.file_key && !prefix) {
+        // Without a document type there are no entities, and nothing to check in values.
+        bool check = parser.doc() && parser.doc()->intSubset;
+        if (scan.sink_->WantsFiles() || check) {
+          if (scan.ReadAttributes(localname, parser.file_keys, nb_attributes, attributes) && scan.sink_->WantsFiles()) {
+            scan.sink_->OnFile(parser.values);
+          }
+        }
+      }
+      Running(scan);
+    });
+  }
+
+  static void EndElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
+    Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
+      Parser& parser = *scan.parser_;
+      if (!parser.namespaces.empty()) {
+        parser.namespaces_in_scope -= static_cast<std::size_t>(parser.namespaces.back());
+        parser.namespaces.pop_back();
+      }
+      if (!in_document) {
+        if (!scan.failed_) xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+        else xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+      } else if (Running(scan)) {
+        --parser.depth;
+      }
+    });
+  }
+
+  static void Characters(void* ctx, const xmlChar* text, int length) {
+    Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
+      // The document's own text means nothing to a job.
+      if (!in_document && KeepEntityContent(scan, ctx, static_cast<std::size_t>(length) + 32)) {
+        xmlSAX2Characters(ctx, text, length);
+      }
+    });
+  }
+
+  // An entity reference in content: its elements count as if written in its place.
+  static void Reference(void* ctx, const xmlChar* name) {
+    Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
+      if (!in_document) {
+        if (KeepEntityContent(scan, ctx, kNodeBytes)) xmlSAX2Reference(ctx, name);
+        return;
+      }
+      if (!Running(scan)) return;
+      xmlEntityPtr entity = xmlGetDocEntity(scan.parser_->doc(), name);
+      if (entity && entity->etype == XML_INTERNAL_GENERAL_ENTITY) scan.WalkEntity(entity);
+      Running(scan);
+    });
+  }
+
+  static void EntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* public_id,
+                         const xmlChar* system_id, xmlChar* content) {
+    xmlSAX2EntityDecl(ctx, name, type, public_id, system_id, content);
+    KeepDeclaration(ctx, Length(name) + Length(content));
+    if (type == XML_INTERNAL_GENERAL_ENTITY && content) {
+      // The entity's elements are parsed whole when it is first referenced.
+      Guarded(ctx, [&](JobFileScan& scan, bool) { scan.CheckLimit(MostAttributesPerTag(Chars(content)), "attributes on an element"); });
+    }
+  }
+
+  static void AttributeDecl(void* ctx, const xmlChar* element, const xmlChar* name, int type, int def,
+                            const xmlChar* default_value, xmlEnumerationPtr tree) {
+    xmlSAX2AttributeDecl(ctx, element, name, type, def, default_value, tree);
+    KeepDeclaration(ctx, Length(element) + Length(name) + Length(default_value));
+    Guarded(ctx, [&](JobFileScan& scan, bool) { scan.CheckLimit(++scan.parser_->attribute_declarations, "attribute declarations"); });
+  }
+
+  static void ElementDecl(void* ctx, const xmlChar* name, int type, xmlElementContentPtr content) {
+    xmlSAX2ElementDecl(ctx, name, type, content);
+    KeepDeclaration(ctx, Length(name));
+  }
+
+  static void NotationDecl(void* ctx, const xmlChar* name, const xmlChar* public_id, const xmlChar* system_id) {
+    xmlSAX2NotationDecl(ctx, name, public_id, system_id);
+    KeepDeclaration(ctx, Length(name) + Length(public_id) + Length(system_id));
+  }
+
+  static void UnparsedEntityDecl(void* ctx, const xmlChar* name, const xmlChar* public_id,
+                                 const xmlChar* system_id, const xmlChar* notation) {
+    xmlSAX2UnparsedEntityDecl(ctx, name, public_id, system_id, notation);
+    KeepDeclaration(ctx, Length(name) + Length(public_id) + Length(system_id) + Length(notation));
+  }
+
+  // Declarations stay in memory until the scan ends, so their size is bounded too.
+  static void KeepDeclaration(void* ctx, std::size_t bytes) {
+    Guarded(ctx, [&](JobFileScan& scan, bool) {
+      if (!scan.failed_ && !scan.parser_->budget.Keep(bytes + kNodeBytes)) {
+        scan.Fail(XML_ERR_ENTITY_PROCESSING, "Document type declaration too large");
+      }
+    });
+  }
+
+  static xmlParserInputPtr ResolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
+
+ public:
+  // Keeps the first error; warnings do not make a job file fail.
+  static void Error(void* ctx, xmlErrorPtr error) {
+    if (!ctx || !error || error->level < XML_ERR_ERROR) return;
+    JobFileScan* scan = ScanOf(ctx);
+    if (!scan || scan->failed_) return;
+    scan->failed_ = true;
+    scan->failure_.code = static_cast<std::uint32_t>(error->code);
+    scan->failure_.line = error->line;
+    scan->failure_.column = error->int2;
+    xmlParserCtxtPtr context = scan->parser_->context;
+    if (error->line <= 0 && context->input) {
+      // An error from outside the parser, such as the encoding converter's: where the parser is.
+      scan->failure_.line = context->input->line;
+      scan->failure_.column = context->input->col;
+    }
+    scan->failure_.out_of_memory = error->code == XML_ERR_NO_MEMORY;
+    try {
+      scan->failure_.reason = OneLine(error->message);
+    } catch (...) {
+      scan->failure_.out_of_memory = true;
+    }
+  }
+};
+
+JobFileScan::JobFileScan(std::vector<std::string> root_names, std::vector<std::string> file_names, ScanSink* sink)
+    : root_names_(std::move(root_names)), file_names_(std::move(file_names)), sink_(sink),
+      parser_(std::make_unique<Parser>()) {
+  parser_->expanded.resize(std::max(root_names_.size(), file_names_.size()));
+}
+
+JobFileScan::~JobFileScan() = default;
+
+bool JobFileScan::Feed(const char* bytes, std::size_t size) {
+  if (failed_) return false;
+  parser_->budget.Earn(size);
+  if (!parser_->context) {
+    // The first bytes tell the parser the encoding.
+    std::size_t head = std::min<std::size_t>(size, 4);
+    xmlSAXHandler handler = Callbacks::Handler();
+    parser_->context = xmlCreatePushParserCtxt(&handler, nullptr, bytes, static_cast<int>(head), nullptr);
+    if (!parser_->context) throw std::bad_alloc();
+    xmlParserCtxtPtr context = parser_->context;
+    context->_private = this;
+    xmlCtxtUseOptions(context, XML_PARSE_NONET);
+    // Entity references stay references (expanded here, within limits); no DTD is loaded.
+    context->replaceEntities = 0;
+    context->loadsubset = 0;
+    context->validate = 0;
+    InternNames();
+    bytes += head;
+    size -= head;
+  }
+  return Parse(bytes, size, false);
+}
+
+bool JobFileScan::Finish() {
+  if (!failed_ && !parser_->context) Feed("", 0);
+  if (failed_) return false;
+  Parse(nullptr, 0, true);
+  Parser& parser = *parser_;
+  // The push parser calls every early end "extra content"; say what it is.
+  if (!parser.saw_root && (!failed_ || failure_.code == XML_ERR_DOCUMENT_END)) {
+    failed_ = false;
+    Fail(XML_ERR_DOCUMENT_EMPTY, "Document is empty");
+  } else if (failed_ && failure_.code == XML_ERR_DOCUMENT_END && parser.depth > 0) {
+    failure_.reason = "Premature end of data";
+  }
+  return !failed_;
+}
+
+bool JobFileScan::Parse(const char* bytes, std::size_t size, bool terminate) {
+  xmlParserCtxtPtr context = parser_->context;
+  // Errors raised without the parser's context (an encoding converter's, say) come here too.
+  xmlStructuredErrorFunc stray_handler = xmlStructuredError;
+  void* stray_context = xmlStructuredErrorContext;
+  xmlSetStructuredErrorFunc(context, Callbacks::Error);
+  xmlParseChunk(context, bytes, static_cast<int>(size), terminate ? 1 : 0);
+  xmlSetStructuredErrorFunc(stray_context, stray_handler);
+  if (exception_) std::rethrow_exception(exception_);
+  if (!terminate) CheckPendingTag();
+  if (!failed_ && !context->wellFormed) {
+    Fail(static_cast<std::uint32_t>(context->errNo != 0 ? context->errNo : XML_ERR_INTERNAL_ERROR),
+         "The document is not well-formed");
+  }
+  return !failed_;
+}
+
+void JobFileScan::CheckPendingTag() {
+  xmlParserInputPtr input = parser_->context->input;
+  if (failed_ || !input || !input->cur || input->end <= input->cur) return;
+  std::uint64_t offset = input->consumed + static_cast<std::uint64_t>(input->cur - input->base);
+  std::string_view pending(Chars(input->cur), static_cast<std::size_t>(input->end - input->cur));
+  CheckLimit(parser_->pending_tag.Count(offset, pending), "attributes on an element");
+}
+
+bool JobFileScan::CheckLimit(std::size_t count, const char* what) {
+  if (count > kMaxAttributes) {
+    Fail(XML_ERR_INTERNAL_ERROR,
+         std::string("Excessive number of ") + what + ": more than " + std::to_string(kMaxAttributes));
+  }
+  return !failed_;
+}
+
+void JobFileScan::InternNames() {
+  xmlDictPtr dict = parser_->context->dict;
+  auto intern = [&](const std::string& name) {
+    const xmlChar* key = xmlDictLookup(dict, BAD_CAST name.c_str(), -1);
+    if (!key) throw std::bad_alloc();
+    return key;
+  };
+  parser_->file_key = intern("file");
+  for (const std::string& name : root_names_) parser_->root_keys.push_back(intern(name));
+  for (const std::string& name : file_names_) parser_->file_keys.push_back(intern(name));
+}
+
+bool JobFileScan::ReadAttributes(const xmlChar* element, const std::vector<const xmlChar*>& keys, int count,
+                                 const xmlChar** attributes) {
+  Parser& parser = *parser_;
+  parser.values.assign(keys.size(), std::string_view());
+  for (int i = 0; i < count; ++i) {
+    const xmlChar** attribute = attributes + i * 5;  // local name, prefix, URI, value, value end
+    if (attribute[1]) continue;
+    auto key = std::find(keys.begin(), keys.end(), attribute[0]);
+    if (key == keys.end()) continue;
+    std::size_t row = static_cast<std::size_t>(key - keys.begin());
+    std::string_view raw(Chars(attribute[3]), static_cast<std::size_t>(attribute[4] - attribute[3]));
+    if (raw.find('&') == std::string_view::npos) {
+      parser.values[row] = raw;
+      continue;
+    }
+    std::string& expanded = parser.expanded[row];
+    expanded.clear();
+    if (!Expanded(ExpandAttributeText(parser.doc(), raw, &parser.budget, &expanded))) return false;
+    NormalizeIfTokens(parser.doc(), element, attribute[0], &expanded);
+    parser.values[row] = expanded;
+  }
+  return true;
+}
+
+bool JobFileScan::ReadNodeAttributes(xmlNodePtr element) {
+  Parser& parser = *parser_;
+  parser.values.assign(file_names_.size(), std::string_view());
+  for (std::size_t row = 0; row < file_names_.size(); ++row) {
+    const xmlChar* name = parser.file_keys[row];
+    std::string& expanded = parser.expanded[row];
+    expanded.clear();
+    xmlAttrPtr attribute = element->properties;
+    while (attribute && (attribute->ns || !xmlStrEqual(attribute->name, name))) attribute = attribute->next;
+    Expansion expansion;
+    if (attribute) {
+      expansion = ExpandAttributeNodes(parser.doc(), attribute->children, &parser.budget, &expanded);
+    } else {
+      // A default from the document type, as the parser supplies for the document's own elements.
+      xmlAttributePtr declaration = xmlGetDtdQAttrDesc(parser.doc()->intSubset, element->name, name, nullptr);
+      if (!declaration || !declaration->defaultValue) continue;
+      expansion = ExpandAttributeText(parser.doc(), Chars(declaration->defaultValue), &parser.budget, &expanded);
+    }
+    if (!Expanded(expansion)) return false;
+    NormalizeIfTokens(parser.doc(), element->name, name, &expanded);
+    parser.values[row] = expanded;
+  }
+  return true;
+}
+
+void JobFileScan::WalkEntity(xmlEntityPtr entity) {
+  // libxml2 stops entities nested deeper than this.
+  constexpr int kMaxEntityDepth = 40;
+  Parser& parser = *parser_;
+  parser.walk.clear();
+  parser.walk.emplace_back(entity->children, 1);
+  while (!parser.walk.empty() && !failed_) {
+    auto [node, entity_depth] = parser.walk.back();
+    if (!node) {
+      parser.walk.pop_back();
+      continue;
+    }
+    parser.walk.back().first = node->next;
+    if (!parser.budget.Spend(ExpansionBudget::kUnitsPerNode)) {
+      Fail(XML_ERR_ENTITY_LOOP, "Maximum entity amplification factor exceeded");
+    } else if (node->type == XML_ELEMENT_NODE) {
+      if (IsFileElement(node) && ReadNodeAttributes(node) && sink_->WantsFiles()) sink_->OnFile(parser.values);
+      parser.walk.emplace_back(node->children, entity_depth);
+    } else if (node->type == XML_ENTITY_REF_NODE) {
+      xmlEntityPtr inner = xmlGetDocEntity(parser.doc(), node->name);
+      if (entity_depth >= kMaxEntityDepth) {
+        Fail(XML_ERR_ENTITY_LOOP, "Detected an entity reference loop");
+      } else if (inner && inner->etype == XML_INTERNAL_GENERAL_ENTITY) {
+        parser.walk.emplace_back(inner->children, entity_depth + 1);
+      }
+    }
+  }
+}
+
+bool JobFileScan::Expanded(const Expansion& expansion) {
+  switch (expansion.result) {
+    case ExpansionResult::kOk:
+      return true;
+    case ExpansionResult::kUndeclaredEntity:
+      Fail(XML_ERR_UNDECLARED_ENTITY, "Entity '" + expansion.entity + "' not defined");
+      break;
+    case ExpansionResult::kExternalEntity:
+      Fail(XML_ERR_ENTITY_IS_EXTERNAL, "Attribute references external entity '" + expansion.entity + "'");
+      break;
+    case ExpansionResult::kBadReference:
+      Fail(XML_ERR_INVALID_CHARREF, "Invalid character or entity reference in an attribute value");
+      break;
+    case ExpansionResult::kTooDeep:
+      Fail(XML_ERR_ENTITY_LOOP, "Detected an entity reference loop");
+      break;
+    case ExpansionResult::kOverBudget:
+      Fail(XML_ERR_ENTITY_LOOP, "Maximum entity amplification factor exceeded");
+      break;
+  }
+  return false;
+}
+
+void JobFileScan::Fail(std::uint32_t code, std::string reason) {
+  if (failed_) return;
+  failed_ = true;
+  failure_.code = code;
+  failure_.reason = std::move(reason);
+  xmlParserCtxtPtr context = parser_->context;
+  if (context && context->input) {
+    failure_.line = context->input->line;
+    failure_.column = context->input->col;
+  }
+}
+
+void JobFileScan::Abort(std::exception_ptr exception) {
+  failed_ = true;
+  if (!exception_) exception_ = std::move(exception);
+}
+
+}  // namespace velkor

@@ -1,0 +1,91 @@
+// One streaming pass over a job file with libxml2's push parser. It hands over the root
+// element's attributes and those of every file element beneath it, in document order,
+// keeping nothing of the document but its type declaration.
+#ifndef VELKOR_READER_LIBXML2_JOB_FILE_SCAN_H_
+#define VELKOR_READER_LIBXML2_JOB_FILE_SCAN_H_
+
+#include <libxml/tree.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reader/job_file_limits.h"
+#include "reader/libxml2/xml_attribute_text.h"
+#include "reader/scan_sink.h"
+
+namespace velkor {
+
+struct ScanFailure {
+  std::uint32_t code = 0;  // libxml2's error code
+  std::int32_t line = 0;
+  std::int32_t column = 0;
+  std::string reason;  // UTF-8, no trailing line end
+  bool out_of_memory = false;
+};
+
+class JobFileScan {
+ public:
+  // Elements nested deeper than this make the file fail.
+  static constexpr int kMaxDepth = static_cast<int>(limits::kMaxDepth);
+  // So does an element with more attributes (namespace declarations included), more
+  // namespace declarations in scope, or a document type that declares more attributes:
+  // libxml2 2.9 spends time on each that grows with the square of their number.
+  static constexpr std::size_t kMaxAttributes = limits::kMaxAttributes;
+
+  // `root_names` and `file_names` are the attribute names wanted (UTF-8).
+  JobFileScan(std::vector<std::string> root_names, std::vector<std::string> file_names, ScanSink* sink);
+  ~JobFileScan();
+  JobFileScan(const JobFileScan&) = delete;
+  JobFileScan& operator=(const JobFileScan&) = delete;
+
+  // Parses the next bytes of the file; false once the file has failed. An exception that
+  // the sink throws comes out here.
+  bool Feed(const char* bytes, std::size_t size);
+  // The end of the file; false when the file has failed.
+  bool Finish();
+  bool failed() const { return failed_; }
+  const ScanFailure& failure() const { return failure_; }
+
+ private:
+  class Callbacks;
+  friend class Callbacks;
+
+  bool Parse(const char* bytes, std::size_t size, bool terminate);
+  // Refuses a start tag with too many attributes that the parser is still waiting to see whole.
+  void CheckPendingTag();
+  // Fails the scan when `count` of `what` passes kMaxAttributes; false once failed.
+  bool CheckLimit(std::size_t count, const char* what);
+  // Looks up the wanted names in the parser's dictionary, so attributes match by pointer.
+  void InternNames();
+  // Fills the values of the wanted attributes from the parser's attribute array.
+  bool ReadAttributes(const xmlChar* element, const std::vector<const xmlChar*>& keys, int count,
+                      const xmlChar** attributes);
+  // The same for a file element that an entity's content holds.
+  bool ReadNodeAttributes(xmlNodePtr element);
+  // Reports the file elements of an entity's content, nested entities included.
+  void WalkEntity(xmlEntityPtr entity);
+  // Records the failure of an attribute's expansion; true when it succeeded.
+  bool Expanded(const Expansion& expansion);
+  // Marks the scan failed with the position where the parser is; the first failure stays.
+  void Fail(std::uint32_t code, std::string reason);
+  // Keeps an exception thrown in a callback: it must not unwind through the parser.
+  void Abort(std::exception_ptr exception);
+
+  std::vector<std::string> root_names_;
+  std::vector<std::string> file_names_;
+  ScanSink* sink_;
+  struct Parser;
+  std::unique_ptr<Parser> parser_;
+  bool failed_ = false;
+  ScanFailure failure_;
+  std::exception_ptr exception_;  // thrown in a callback, rethrown once the parser returns
+};
+
+}  // namespace velkor
+
+#endif  // VELKOR_READER_LIBXML2_JOB_FILE_SCAN_H_

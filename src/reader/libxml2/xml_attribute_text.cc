@@ -1,0 +1,167 @@
+#include "reader/libxml2/xml_attribute_text.h"
+
+#include <libxml/entities.h>
+#include <libxml/valid.h>
+
+#include <cstdint>
+
+#include "text/utf.h"
+
+namespace velkor {
+namespace {
+
+// libxml2 refuses deeper nesting of entities too.
+constexpr int kMaxEntityDepth = 40;
+
+bool IsXmlChar(std::uint32_t c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+         (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+void AppendUtf8(std::uint32_t c, std::string* out) {
+  std::u16string units;
+  if (c < 0x10000) {
+    units.push_back(static_cast<char16_t>(c));
+  } else {
+    units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+    units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+  }
+  out->append(Utf16ToUtf8(units));
+}
+
+// The digits of a character reference ("38", "x26"); 0 when they name no XML character.
+std::uint32_t CharacterReference(std::string_view digits) {
+  unsigned base = 10;
+  if (!digits.empty() && digits[0] == 'x') {
+    base = 16;
+    digits.remove_prefix(1);
+  }
+  if (digits.empty()) return 0;
+  std::uint32_t value = 0;
+  for (char c : digits) {
+    unsigned digit;
+    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
+    else if (base == 16 && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
+    else if (base == 16 && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+    else return 0;
+    value = value * base + digit;
+    if (value > 0x10FFFF) return 0;
+  }
+  return IsXmlChar(value) ? value : 0;
+}
+
+class Expander {
+ public:
+  Expander(xmlDocPtr doc, ExpansionBudget* budget, std::string* out) : doc_(doc), budget_(budget), out_(out) {}
+
+  // `depth` 0 is the attribute's own text; above that, replacement text of entities.
+  ExpansionResult Text(std::string_view text, int depth) {
+    while (!text.empty()) {
+      std::size_t amp = text.find('&');
+      if (!Literal(text.substr(0, amp), depth)) return ExpansionResult::kOverBudget;
+      if (amp == std::string_view::npos) break;
+      std::size_t semicolon = text.find(';', amp);
+      if (semicolon == std::string_view::npos) return ExpansionResult::kBadReference;
+      std::string_view reference = text.substr(amp + 1, semicolon - amp - 1);
+      ExpansionResult result = !reference.empty() && reference[0] == '#' ? Character(reference.substr(1), depth)
+                                                                          : Entity(reference, depth);
+      if (result != ExpansionResult::kOk) return result;
+      text.remove_prefix(semicolon + 1);
+    }
+    return ExpansionResult::kOk;
+  }
+
+  ExpansionResult Entity(std::string_view name, int depth) {
+    if (depth >= kMaxEntityDepth) return ExpansionResult::kTooDeep;
+    entity_.assign(name);
+    const xmlChar* key = reinterpret_cast<const xmlChar*>(entity_.c_str());
+    // As the parser looks them up: the five predefined entities cannot be redefined.
+    xmlEntityPtr entity = xmlGetPredefinedEntity(key);
+    if (!entity) entity = xmlGetDocEntity(doc_, key);
+    if (!entity) return ExpansionResult::kUndeclaredEntity;
+    std::string_view content = entity->content ? reinterpret_cast<const char*>(entity->content) : "";
+    switch (entity->etype) {
+      case XML_INTERNAL_PREDEFINED_ENTITY:
+        if (!budget_->Spend(content.size())) return ExpansionResult::kOverBudget;
+        out_->append(content);
+        return ExpansionResult::kOk;
+      case XML_INTERNAL_GENERAL_ENTITY:
+        return Text(content, depth + 1);
+      default:
+        return ExpansionResult::kExternalEntity;
+    }
+  }
+
+  bool Literal(std::string_view text, int depth) {
+    if (depth == 0) {
+      out_->append(text);
+      return true;
+    }
+    if (!budget_->Spend(text.size())) return false;
+    for (char c : text) out_->push_back(c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
+    return true;
+  }
+
+  // The entity that the last failure concerns.
+  const std::string& entity() const { return entity_; }
+
+ private:
+  ExpansionResult Character(std::string_view digits, int depth) {
+    std::uint32_t c = CharacterReference(digits);
+    if (c == 0) return ExpansionResult::kBadReference;
+    if (depth > 0 && !budget_->Spend(4)) return ExpansionResult::kOverBudget;
+    AppendUtf8(c, out_);
+    return ExpansionResult::kOk;
+  }
+
+  xmlDocPtr doc_;
+  ExpansionBudget* budget_;
+  std::string* out_;
+  std::string entity_;
+};
+
+Expansion Finish(ExpansionResult result, const Expander& expander) {
+  Expansion expansion;
+  expansion.result = result;
+  if (result == ExpansionResult::kUndeclaredEntity || result == ExpansionResult::kExternalEntity) {
+    expansion.entity = expander.entity();
+  }
+  return expansion;
+}
+
+}  // namespace
+
+Expansion ExpandAttributeText(xmlDocPtr doc, std::string_view raw, ExpansionBudget* budget, std::string* out) {
+  Expander expander(doc, budget, out);
+  return Finish(expander.Text(raw, 0), expander);
+}
+
+Expansion ExpandAttributeNodes(xmlDocPtr doc, xmlNodePtr children, ExpansionBudget* budget, std::string* out) {
+  Expander expander(doc, budget, out);
+  for (xmlNodePtr node = children; node; node = node->next) {
+    ExpansionResult result = ExpansionResult::kOk;
+    if (node->type == XML_TEXT_NODE && node->content) {
+      // Text of an entity's content: charged like replacement text, already normalised.
+      std::string_view text = reinterpret_cast<const char*>(node->content);
+      if (!budget->Spend(text.size())) result = ExpansionResult::kOverBudget;
+      else out->append(text);
+    } else if (node->type == XML_ENTITY_REF_NODE) {
+      result = expander.Entity(reinterpret_cast<const char*>(node->name), 1);
+    }
+    if (result != ExpansionResult::kOk) return Finish(result, expander);
+  }
+  return Expansion();
+}
+
+void NormalizeIfTokens(xmlDocPtr doc, const xmlChar* element, const xmlChar* attribute, std::string* value) {
+  xmlAttributePtr declaration = doc ? xmlGetDtdQAttrDesc(doc->intSubset, element, attribute, nullptr) : nullptr;
+  if (!declaration || declaration->atype == XML_ATTRIBUTE_CDATA) return;
+  std::string tokens;
+  for (char c : *value) {
+    if (c != ' ' || (!tokens.empty() && tokens.back() != ' ')) tokens.push_back(c);
+  }
+  if (!tokens.empty() && tokens.back() == ' ') tokens.pop_back();
+  value->swap(tokens);
+}
+
+}  // namespace velkor

@@ -1,0 +1,46 @@
+// Attribute values with their entity references resolved. The parser leaves references
+// alone so that this program can bound what they expand to: it hands over "&name;" for
+// each entity reference and "&#38;" for each literal ampersand, everything else final.
+#ifndef VELKOR_READER_LIBXML2_XML_ATTRIBUTE_TEXT_H_
+#define VELKOR_READER_LIBXML2_XML_ATTRIBUTE_TEXT_H_
+
+#include <libxml/tree.h>
+
+#include <string>
+#include <string_view>
+
+#include "reader/libxml2/xml_expansion_budget.h"
+
+namespace velkor {
+
+enum class ExpansionResult {
+  kOk,
+  kUndeclaredEntity,  // `entity` names it
+  kExternalEntity,    // `entity` names it
+  kBadReference,
+  kTooDeep,
+  kOverBudget,
+};
+
+struct Expansion {
+  ExpansionResult result = ExpansionResult::kOk;
+  std::string entity;
+};
+
+// Appends the resolved text of an attribute value as the parser handed it over. White
+// space that entity replacement text brings in becomes spaces, as attribute-value
+// normalisation asks; every byte of replacement text is charged to `budget`.
+Expansion ExpandAttributeText(xmlDocPtr doc, std::string_view raw, ExpansionBudget* budget, std::string* out);
+
+// The same for an attribute of an element that came out of an entity: its value is a list
+// of text and entity reference nodes.
+Expansion ExpandAttributeNodes(xmlDocPtr doc, xmlNodePtr children, ExpansionBudget* budget, std::string* out);
+
+// Attributes that the document type declares as tokens (anything but CDATA) lose leading
+// and trailing spaces and keep single spaces between tokens, after their references are
+// resolved. The parser did this before resolving; this finishes the job.
+void NormalizeIfTokens(xmlDocPtr doc, const xmlChar* element, const xmlChar* attribute, std::string* value);
+
+}  // namespace velkor
+
+#endif  // VELKOR_READER_LIBXML2_XML_ATTRIBUTE_TEXT_H_

@@ -1,0 +1,113 @@
+// The markup guard and the encoding check, over the same text in UTF-8 and in UTF-16 of
+// either byte order, fed whole and in small pieces: what they refuse, where and why.
+#include "reader/markup_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "reader/declared_encoding.h"
+#include "text/utf.h"
+
+namespace velkor {
+namespace {
+
+std::string Repeat(const std::string& text, std::size_t count) {
+  std::string out;
+  out.reserve(text.size() * count);
+  while (count-- > 0) out += text;
+  return out;
+}
+
+// `text` (UTF-8) in UTF-16, little-endian with a byte order mark or big-endian without.
+std::string Utf16(const std::string& text, bool little_endian) {
+  std::string out = little_endian ? "\xFF\xFE" : "";
+  for (char16_t unit : Utf8ToUtf16(text)) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    out += little_endian ? std::string{low, high} : std::string{high, low};
+  }
+  return out;
+}
+
+std::string Outcome(bool passed, const ParseError& error) {
+  if (passed) return "passed";
+  return std::to_string(error.code) + " at " + std::to_string(error.line) + ":" + std::to_string(error.position) +
+         ": " + Utf16ToUtf8(error.reason);
+}
+
+std::string Guard(const std::string& bytes, std::size_t piece) {
+  MarkupGuard guard;
+  bool passed = true;
+  for (std::size_t at = 0; passed && at < bytes.size(); at += piece) {
+    passed = guard.Feed(bytes.data() + at, std::min(piece, bytes.size() - at));
+  }
+  passed = passed && guard.Finish();
+  return Outcome(passed, guard.refusal());
+}
+
+TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
+  const std::string depth = "Excessive depth in document: 256", dtd = "Document type declarations are not accepted in job files";
+  const std::string many = "Excessive number of attributes on an element: more than 1000";
+  const struct {
+    const char* name;
+    std::string text;
+    std::string expected;
+  } rows[] = {
+      {"a job file", "<?xml version='1.0'?><a title='x'><file oldName='a.mp3'/></a>", "passed"},
+      {"document type", "<!DOCTYPE r><r/>", "1 at 1:3: " + dtd},
+      {"document type after a declaration, a comment and line ends of each kind",
+       "<?xml version='1.0'?>\r\n<!-- c -->\r<!-- d -->\n<!DOCTYPE r [<!ENTITY e 'x'>]><r/>", "1 at 4:3: " + dtd},
+      {"any other declaration", "<r><!ENTITY e 'x'></r>", "1 at 1:6: " + dtd},
+      {"markup hidden in comments, CDATA, instructions and values",
+       "<r><!-- <!DOCTYPE x> <d><d> -- ->--><![CDATA[<!DOCTYPE x> ]] ]>]]><?pi <!DOCTYPE x> ? >?>"
+       "<file title=\"it's <!DOCTYPE x>\" comment='\"<d>\"'/></r>",
+       "passed"},
+      {"depth 256", Repeat("<d>", 256) + Repeat("</d>", 256), "passed"},
+      {"depth 256 with empty elements", Repeat("<d>", 255) + Repeat("<e/>", 300) + Repeat("</d>", 255), "passed"},
+      {"depth 257", Repeat("<d>", 256) + "<e/>", "1 at 1:770: " + depth},
+      {"1000 attributes", "<r" + Repeat(" a=''", 1000) + "/>", "passed"},
+      {"1001 attributes", "<r" + Repeat(" a=\"\"", 1001) + "/>", "1 at 1:5006: " + many},
+      {"a value of the most bytes, ASCII", "<r a='" + std::string(10000000, 'x') + "'/>", "passed"},
+      {"a value of the most bytes, three to a character", "<r a='" + Repeat("日", 3333333) + "x'/>", "passed"},
+      {"a value one byte longer", "<r a='" + Repeat("日", 3333333) + "xy'/>", "40 at 1:3333341: Attribute value longer than 10000000 bytes"},
+      {"a name of the most bytes", "<" + std::string(50000, 'n') + "/>", "passed"},
+      {"an attribute name one byte longer", "<r " + std::string(50001, 'n') + "=''/>", "110 at 1:50004: Name longer than 50000 bytes"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::size_t small_piece = row.text.size() < 100000 ? 1 : 4093;
+    EXPECT_EQ(Guard(row.text, row.text.size()), row.expected) << "UTF-8";
+    EXPECT_EQ(Guard(row.text, small_piece), row.expected) << "UTF-8 in pieces";
+    EXPECT_EQ(Guard(Utf16(row.text, true), small_piece), row.expected) << "UTF-16LE in pieces";
+    EXPECT_EQ(Guard(Utf16(row.text, false), row.text.size()), row.expected) << "UTF-16BE";
+  }
+  EXPECT_EQ(Guard(std::string("\0\0\0<\0\0\0r\0\0\0/\0\0\0>", 16), 16),
+            "1 at 1:1: Job files in UCS-4 or EBCDIC are not read");
+}
+
+TEST(DeclaredEncodingTest, UTF16DeclaredAsAnEightBitEncodingIsRefused) {
+  const std::string lie = "81 at 1:31: The document is in UTF-16, but its declaration says it is in ";
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string expected;
+  } rows[] = {
+      {"UTF-16LE saying UTF-8", Utf16("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", true), lie + "UTF-8"},
+      {"UTF-16BE without a mark saying utf-8", Utf16("<?xml version=\"1.0\" encoding=\"utf-8\"?><r/>", false), lie + "utf-8"},
+      {"spaces around '='", Utf16("<?xml version='1.0'  encoding = 'Utf-8' ?><r/>", true),
+       "81 at 1:34: The document is in UTF-16, but its declaration says it is in Utf-8"},
+      {"UTF-16 saying windows-1252", Utf16("<?xml version=\"1.0\" encoding=\"windows-1252\"?><r/>", true), lie + "windows-1252"},
+      {"UTF-16 saying UTF-16", Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?><r/>", true), "passed"},
+      {"UTF-16 without an encoding", Utf16("<?xml version=\"1.0\"?><r encoding='UTF-8'/>", true), "passed"},
+      {"UTF-16 without a declaration", Utf16("<r/>", false), "passed"},
+      {"UTF-8 saying UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", "passed"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ParseError error;
+    EXPECT_EQ(Outcome(CheckDeclaredEncoding(row.bytes, &error), error), row.expected);
+  }
+}
+
+}  // namespace
+}  // namespace velkor
