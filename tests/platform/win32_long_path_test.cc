@@ -41,6 +41,7 @@ TEST(LongPath, AbsoluteAlwaysAndVerbatimFromMaxPathOn) {
       {"261 characters", DrivePath(261), L"\\\\?\\" + DrivePath(261)},
       {"1,000 characters, relative, forward slashes", Slashed(DrivePath(1003).substr(3)), L"\\\\?\\" + DrivePath(1003)},
       {"long UNC", L"\\\\server\\share" + unc_tail, L"\\\\?\\UNC\\server\\share" + unc_tail},
+      {"device name", L"aux.xml", L"aux.xml"},
       {"verbatim already", L"\\\\?\\C:\\a/../b", L"\\\\?\\C:\\a/../b"},
   };
   for (const auto& row : rows) {

@@ -27,6 +27,9 @@ std::wstring FullPath(const std::wstring& path) {
 
 std::wstring SystemPath(const std::wstring& path) {
   std::wstring full = FullPath(path);
+  // A reserved device name (COM1, aux.xml) comes back as \\.\COM1, which some calls refuse
+  // outright: it goes to the system as spelled, so it is found and then refused as no disk file.
+  if (StartsWith(full, L"\\\\.\\") && !StartsWith(path, L"\\\\.\\")) return path;
   if (full.size() < MAX_PATH || IsVerbatimOrDevice(full)) return full;
   if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   const bool drive_absolute = full.size() > 2 && full[1] == L':' && full[2] == L'\\';
