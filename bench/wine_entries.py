@@ -6,9 +6,10 @@ form), and the same entries with a character reference in each comment (a form t
 scan leaves to the XML library). The entries name files that do not exist, so a run reads
 the job file and reports one failed rename per entry.
 Peak memory: VmHWM of the process running velkor.exe (not Wine's launcher nor wineserver),
-sampled from /proc while it runs; the Linux program's the same way. Time: processor time
-(user + system) of that process, plus wineserver's meanwhile, less that of a run without
-a job file (the start-up), per entry; processor time, because the machine is shared.
+sampled from /proc while it runs; the Linux program's peak resident memory from wait4().
+Time: processor time (user + system) of that process, plus wineserver's meanwhile, less that
+of a run whose job file is missing (the start-up), per entry; processor time, because the
+machine is shared.
 Each case runs once: a million entries under Wine take minutes.
 Usage: wine_entries.py VELKOR VELKOR_EXE READER_BENCH [--counts 100000,1000000] [--output FILE]
 Wine runs in WINEPREFIX (default: build-win/wineprefix of the repository).
