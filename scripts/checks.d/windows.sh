@@ -55,7 +55,7 @@ for arch in "${arches[@]}"; do
   exe=$out/$arch/src/velkor.exe
   echo "== Wine: $arch"
   ctest --test-dir "$out/$arch" --output-on-failure -j2
-  VELKOR_E2E_PROGRAM=$exe VELKOR_E2E_RUNNER=wine "$root/build/tests/e2e_tests" --gtest_filter="E2e/Rows.*" --gtest_brief=1
+  VELKOR_E2E_PROGRAM=$exe VELKOR_E2E_RUNNER=wine timeout 900 "$root/build/tests/e2e_tests" --gtest_filter="E2e/Rows.*" --gtest_brief=1
   bash tests/windows/console_run.sh "$exe"
   bash tests/windows/ctrl_c.sh "$exe"
   bash tests/windows/job_file_refusals.sh "$exe"

@@ -1,5 +1,5 @@
 // Moves on Windows: between volumes a file arrives whole, with its times and attributes,
-// or not at all, and no partial copy stays behind; a change of letter case is a rename.
+// or not at all, and no partial copy stays behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/win32/win32_move.h"
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_api.h"
 
 namespace velkor::win32 {
@@ -77,15 +76,6 @@ TEST_F(Win32MoveTest, ByCopyWholeWithTimesAndAttributesOrNotAtAll) {
   ASSERT_TRUE(GetFileAttributesExW(Path("moved.mp3").c_str(), GetFileExInfoStandard, &moved));
   EXPECT_EQ(moved.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
   EXPECT_EQ(CompareFileTime(&moved.ftLastWriteTime, &written), 0);
-}
-
-TEST_F(Win32MoveTest, ChangeOfLetterCaseRenames) {
-  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
-    GTEST_SKIP() << "Wine reports the rename done and keeps the old spelling";
-  }
-  Write("a.mp3", "song");
-  EXPECT_EQ(Win32Platform().MoveFile(Path("a.mp3"), Path("A.mp3")), 0);
-  EXPECT_EQ(Names(), "A.mp3 folder ");
 }
 
 }  // namespace
