@@ -58,6 +58,7 @@ TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
       {"document type after a declaration, a comment and line ends of each kind",
        "<?xml version='1.0'?>\r\n<!-- c -->\r<!-- d -->\n<!DOCTYPE r [<!ENTITY e 'x'>]><r/>", "1 at 4:3: " + dtd},
       {"any other declaration", "<r><!ENTITY e 'x'></r>", "1 at 1:6: " + dtd},
+      {"a declaration once a comment has ended", "<r><!-- c --><!ENTITY e 'x'></r>", "1 at 1:16: " + dtd},
       {"markup hidden in comments, CDATA, instructions and values",
        "<r><!-- <!DOCTYPE x> <d><d> -- ->--><![CDATA[<!DOCTYPE x> ]] ]>]]><?pi <!DOCTYPE x> ? >?>"
        "<file title=\"it's <!DOCTYPE x>\" comment='\"<d>\"'/></r>",
