@@ -58,11 +58,6 @@ bool MsxmlJobFileReader::LoadJobFile(const NativePath& path, ParseError* error) 
   return Load(std::move(source), error);
 }
 
-bool MsxmlJobFileReader::LoadJobFileFromMemory(std::string bytes, ParseError* error) {
-  ReleaseJobFile();
-  return Load(MemoryJobFileSource(std::move(bytes)), error);
-}
-
 // A plain file is read by the plain reading alone. Any other reaches MSXML only once the
 // guard has passed it, which MSXML then reads from the same open file (no one can write
 // it meanwhile), and which is closed once the document is loaded.

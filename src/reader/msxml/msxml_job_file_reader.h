@@ -27,8 +27,6 @@ class MsxmlJobFileReader : public JobFileReader {
   ReaderFailure Start();
 
   bool LoadJobFile(const NativePath& path, ParseError* error) override;
-  // LoadJobFile for a job file held in memory.
-  bool LoadJobFileFromMemory(std::string bytes, ParseError* error);
   void ReadAlbumDefaults(AlbumDefaults* defaults) override;
   void OpenEntries() override;
   bool NextEntry(TrackEntry* entry) override;
