@@ -10,6 +10,7 @@
 #include "reader/entry_fields.h"
 #include "reader/job_file_failure.h"
 #include "reader/kept_entries.h"
+#include "reader/markup_guard.h"
 #include "reader/plain_job_file_scan.h"
 #include "resource.h"
 #include "text/utf.h"
@@ -74,7 +75,7 @@ class EntrySink : public ScanSink {
   std::size_t skip_ = 0;
 };
 
-enum class Fed { kWhole, kScanFailed, kReadFailed };
+enum class Fed { kWhole, kScanFailed, kReadFailed, kRefused };
 
 // Feeds `scan` the whole of `source`, a piece at a time.
 template <typename Scan>
@@ -85,6 +86,30 @@ Fed FeedAll(JobFileSource* source, Scan* scan, SourceError* read_error) {
     if (count < 0) return Fed::kReadFailed;
     if (count == 0) return scan->Finish() ? Fed::kWhole : Fed::kScanFailed;
     if (!scan->Feed(buffer.data(), static_cast<std::size_t>(count))) return Fed::kScanFailed;
+  }
+}
+
+// Feeds `scan` the whole of `source` as `guard` passes it, a piece at a time: the library
+// never reads a byte that the program's own limits have not judged. Where the guard cannot
+// follow the markup, the library reads up to there and ends, to say what is wrong.
+Fed FeedGuarded(JobFileSource* source, MarkupGuard* guard, LibraryScan* scan, SourceError* read_error) {
+  std::vector<char> buffer(JobFileReading::kChunkSize);
+  for (;;) {
+    std::ptrdiff_t count = source->Read(buffer.data(), buffer.size(), read_error);
+    if (count < 0) return Fed::kReadFailed;
+    if (count == 0) {
+      if (!guard->Finish()) return Fed::kRefused;
+      return scan->Finish() ? Fed::kWhole : Fed::kScanFailed;
+    }
+    const std::size_t size = static_cast<std::size_t>(count);
+    const std::uint64_t before = guard->judged();
+    if (!guard->Feed(buffer.data(), size)) {
+      if (!guard->lost()) return Fed::kRefused;
+      const std::size_t judged = static_cast<std::size_t>(std::min<std::uint64_t>(guard->judged() - before, size));
+      if (!scan->Feed(buffer.data(), judged) || !scan->Finish()) return Fed::kScanFailed;
+      return Fed::kRefused;
+    }
+    if (!scan->Feed(buffer.data(), size)) return Fed::kScanFailed;
   }
 }
 
@@ -137,13 +162,14 @@ struct JobFileReading::State {
       if (count >= 0 && checked->Rewind(&source_error)) {
         CheckSink sink(&album, &kept);
         std::unique_ptr<LibraryScan> scan = library(&sink);
-        fed = FeedAll(checked.get(), scan.get(), &source_error);
+        MarkupGuard guard;
+        fed = FeedGuarded(checked.get(), &guard, scan.get(), &source_error);
         if (fed == Fed::kWhole) {
           source = std::move(checked);
           return Checked::kWellFormed;
         }
-        if (fed == Fed::kScanFailed) {
-          *error = scan->Failure();
+        if (fed == Fed::kScanFailed || fed == Fed::kRefused) {
+          *error = fed == Fed::kRefused ? guard.refusal() : scan->Failure();
           album = AlbumDefaults();
           kept.Drop();
           return Checked::kFailed;

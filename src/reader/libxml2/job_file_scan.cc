@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "reader/libxml2/xml_attribute_count.h"
-#include "reader/libxml2/xml_expansion_budget.h"
+#include "reader/expansion_budget.h"
 
 namespace velkor {
 namespace {

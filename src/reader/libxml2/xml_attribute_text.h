@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "reader/libxml2/xml_expansion_budget.h"
+#include "reader/expansion_budget.h"
 
 namespace velkor {
 
