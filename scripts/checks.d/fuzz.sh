@@ -11,7 +11,7 @@ for name in message-format line-wrap; do
     printf '%s' "$hex" | xxd -r -p >"build-fuzz/corpus-$name/$seed"
   done <"fuzz/seeds-$name.hex"
 done
-for pair in job_file_reader:fuzz/corpus plain_scan:fuzz/corpus message_format:build-fuzz/corpus-message-format \
+for pair in job_file_reader:fuzz/corpus plain_scan:fuzz/corpus limits:fuzz/corpus message_format:build-fuzz/corpus-message-format \
             line_wrap:build-fuzz/corpus-line-wrap; do
   target=${pair%%:*} corpus=${pair#*:}
   "build-fuzz/${target}_fuzzer" "$corpus"/* 2>"build-fuzz/${target}-replay.log" || {
