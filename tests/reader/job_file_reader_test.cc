@@ -140,6 +140,23 @@ TEST_F(JobFileReaderTest, EveryRow) {
        "<!DOCTYPE r [<!ENTITY e '  a   b  '><!ENTITY f \"<file genre=' p &e; q ' artist=' p &e; q '/>\">"
        "<!ATTLIST file genre NMTOKENS #IMPLIED>]><r><file genre=' x  &e; y ' artist=' x  &e; y '/>&f;</r>",
        no_entry + "|||| x    a   b   y ||x a b y||\n|||| p   a   b   q ||p a b q||\n"},
+      // Validity is no concern of a reader that does not validate.
+      {"default that does not fit its type", "<!DOCTYPE r [<!ATTLIST identifier value IDREF '42'>]><r><file oldName='a'/></r>",
+       no_entry + "a||||||||\n"},
+      {"token twice in a type", "<!DOCTYPE r [<!NOTATION n SYSTEM 'n'><!ATTLIST r a (x|x) #IMPLIED b NOTATION (n|n) #IMPLIED>]>"
+       "<r><file oldName='a'/></r>", no_entry + "a||||||||\n"},
+      {"element type declared twice", "<!DOCTYPE r [<!ELEMENT r EMPTY><!ELEMENT r ANY>]><r><file oldName='a'/></r>",
+       no_entry + "a||||||||\n"},
+      {"two ID attributes", "<!DOCTYPE r [<!ATTLIST r a ID #IMPLIED b ID #IMPLIED>]><r><file oldName='a'/></r>",
+       no_entry + "a||||||||\n"},
+      {"unparsed entity's system literal no URI",
+       "<!DOCTYPE r [<!NOTATION gif SYSTEM 'gif'><!ENTITY img SYSTEM 'd:\\images\\sunset.gif' NDATA gif>]><r><file oldName='a'/></r>",
+       no_entry + "a||||||||\n"},
+      {"undeclared entity that the external subset might declare",
+       "<!DOCTYPE r SYSTEM 'types.dtd'><r>&u;<file oldName='a'/></r>", no_entry + "a||||||||\n"},
+      {"one attribute twice by two prefixes, in an entity",
+       "<!DOCTYPE r [<!ENTITY e \"<e a:n='1' b:n='2'/>\">]><r xmlns:a='urn:x' xmlns:b='urn:x'>&e;</r>",
+       Error(XML_NS_ERR_ATTRIBUTE_REDEFINED, 1, 88, "Namespaced Attribute n in 'urn:x' redefined")},
       {"20000 entries read piece by piece", many, no_entry + many_rows},
       {"UTF-16LE", utf16, kino},
       // Files that are not well-formed: where and why, before any entry.

@@ -111,7 +111,7 @@ TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
             "1 at 1:1: Job files in UCS-4 or EBCDIC are not read");
 }
 
-TEST(DeclaredEncodingTest, UTF16DeclaredAsAnEightBitEncodingIsRefused) {
+TEST(DeclaredEncodingTest, DeclarationThatTheMarkOrUTF16ContradictsIsRefused) {
   const std::string lie = "81 at 1:31: The document is in UTF-16, but its declaration says it is in ";
   const struct {
     const char* name;
@@ -127,6 +127,11 @@ TEST(DeclaredEncodingTest, UTF16DeclaredAsAnEightBitEncodingIsRefused) {
       {"UTF-16 without an encoding", Utf16("<?xml version=\"1.0\"?><r encoding='UTF-8'/>", true), "passed"},
       {"UTF-16 without a declaration", Utf16("<r/>", false), "passed"},
       {"UTF-8 saying UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", "passed"},
+      {"UTF-8 mark saying ISO-8859-1", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding='ISO-8859-1'?><r/>",
+       "81 at 1:31: The document is in UTF-8, but its declaration says it is in ISO-8859-1"},
+      {"UTF-8 mark saying uTf-8", "\xEF\xBB\xBF<?xml version='1.0' encoding='uTf-8'?><r/>", "passed"},
+      {"UTF-8 mark without an encoding", "\xEF\xBB\xBF<?xml version='1.0'?><r encoding='latin1'/>", "passed"},
+      {"no mark saying KOI8-R", "<?xml version='1.0' encoding='KOI8-R'?><r/>", "passed"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

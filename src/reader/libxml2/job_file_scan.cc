@@ -11,6 +11,7 @@
 #include <new>
 #include <utility>
 
+#include "reader/expanded_attribute_names.h"
 #include "reader/libxml2/xml_attribute_count.h"
 #include "reader/expansion_budget.h"
 
@@ -62,6 +63,7 @@ struct JobFileScan::Parser {
   std::vector<int> namespaces;  // declared by each open element, entities' included
   std::size_t namespaces_in_scope = 0;
   std::size_t attribute_declarations = 0;
+  std::vector<ExpandedName<char>> names;  // of one element's attributes
 };
 
 // libxml2's SAX callbacks. The parser hands every callback the context it runs: the
@@ -143,6 +145,10 @@ class JobFileScan::Callbacks {
         return;
       }
       if (!in_document) {
+        if (!scan.CheckExpandedNames(nb_attributes, attributes)) {
+          xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+          return;
+        }
         std::size_t bytes = kNodeBytes;
         for (int i = 0; i < nb_attributes; ++i) {
           bytes += kNodeBytes + static_cast<std::size_t>(attributes[i * 5 + 4] - attributes[i * 5 + 3]);
@@ -156,6 +162,8 @@ class JobFileScan::Callbacks {
       if (!Running(scan)) return;
       if (++parser.depth > kMaxDepth) {
         scan.Fail(XML_ERR_INTERNAL_ERROR, "Excessive depth in document: " + std::to_string(kMaxDepth));
+      } else if (!scan.CheckExpandedNames(nb_attributes, attributes)) {
+        // failed: Running() stops the parser
       } else if (parser.depth == 1) {
         parser.saw_root = true;
         if (scan.ReadAttributes(localname, parser.root_keys, nb_attributes, attributes)) scan.sink_->OnRoot(parser.values);
@@ -255,10 +263,30 @@ class JobFileScan::Callbacks {
 
   static xmlParserInputPtr ResolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
 
+  // Only well-formedness, namespaces' included, refuses a job file, never validity: the
+  // reader does not validate. Repeated attributes the scan finds itself, as on Windows.
+  static bool Refuses(const xmlError& error) {
+    if (error.level == XML_ERR_FATAL) return true;
+    if (error.level != XML_ERR_ERROR) return false;
+    switch (error.domain) {
+      case XML_FROM_VALID:
+      case XML_FROM_DTD:
+        return false;
+      case XML_FROM_PARSER:
+        // An entity that the external subset or a parameter entity might have declared,
+        // and a system identifier that is no URI.
+        return error.code != XML_WAR_UNDECLARED_ENTITY && error.code != XML_ERR_INVALID_URI;
+      case XML_FROM_NAMESPACE:
+        return error.code != XML_NS_ERR_ATTRIBUTE_REDEFINED;
+      default:
+        return true;
+    }
+  }
+
  public:
-  // Keeps the first error; warnings do not make a job file fail.
+  // Keeps the first error that refuses the file.
   static void Error(void* ctx, xmlErrorPtr error) {
-    if (!ctx || !error || error->level < XML_ERR_ERROR) return;
+    if (!ctx || !error || !Refuses(*error)) return;
     JobFileScan* scan = ScanOf(ctx);
     if (!scan || scan->failed_) return;
     scan->failed_ = true;
@@ -369,6 +397,25 @@ void JobFileScan::InternNames() {
   parser_->file_key = intern("file");
   for (const std::string& name : root_names_) parser_->root_keys.push_back(intern(name));
   for (const std::string& name : file_names_) parser_->file_keys.push_back(intern(name));
+}
+
+bool JobFileScan::CheckExpandedNames(int count, const xmlChar** attributes) {
+  // Only attributes in a namespace can coincide past the parser's own check of names.
+  int in_namespace = 0;
+  for (int i = 0; i < count; ++i) in_namespace += attributes[i * 5 + 2] != nullptr;
+  if (in_namespace < 2) return true;
+  std::vector<ExpandedName<char>>& names = parser_->names;
+  names.clear();
+  for (int i = 0; i < count; ++i) {
+    const xmlChar** attribute = attributes + i * 5;  // local name, prefix, URI, value, value end
+    names.push_back({attribute[2] ? Chars(attribute[2]) : "", Chars(attribute[0])});
+  }
+  const ExpandedName<char>* repeated = RepeatedExpandedName(&names);
+  if (repeated) {
+    Fail(XML_NS_ERR_ATTRIBUTE_REDEFINED, "Namespaced Attribute " + std::string(repeated->local_name) + " in '" +
+                                             std::string(repeated->namespace_name) + "' redefined");
+  }
+  return !repeated;
 }
 
 bool JobFileScan::ReadAttributes(const xmlChar* element, const std::vector<const xmlChar*>& keys, int count,

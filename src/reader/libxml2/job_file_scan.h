@@ -60,6 +60,9 @@ class JobFileScan {
   void CheckPendingTag();
   // Fails the scan when `count` of `what` passes kMaxAttributes; false once failed.
   bool CheckLimit(std::size_t count, const char* what);
+  // Fails the scan when two of an element's attributes have the same namespace and local
+  // name; false once failed.
+  bool CheckExpandedNames(int count, const xmlChar** attributes);
   // Looks up the wanted names in the parser's dictionary, so attributes match by pointer.
   void InternNames();
   // Fills the values of the wanted attributes from the parser's attribute array.
