@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "reader/job_file_limits.h"
+#include "text/utf.h"
 
 namespace velkor {
 namespace {
@@ -13,6 +14,8 @@ namespace {
 constexpr int kMaxEntityNesting = 40;
 // Rough memory cost of a declaration or a node of an entity's content, kept for the run.
 constexpr std::size_t kNodeBytes = 128;
+// The code of the limits' refusals, libxml2's number for its own.
+constexpr std::uint32_t kLimitCode = 1;
 // Costs past this are as good as infinite, and their sums cannot overflow.
 constexpr std::size_t kCostCap = std::numeric_limits<std::size_t>::max() / 4;
 
@@ -165,13 +168,31 @@ Judgement DocumentType::Declaration(std::string_view markup, ExpansionBudget* bu
   if (cursor.Take("<!--")) return cursor.SkipPast("-->") ? Judgement::Accepted() : Judgement::Malformed();
   if (cursor.Take("<?")) return cursor.SkipPast("?>") ? Judgement::Accepted() : Judgement::Malformed();
   if (cursor.Take("<!ATTLIST")) {
-    // Default values are read where they are declared: their references are charged now.
-    while (!cursor.AtEnd() && cursor.Peek() != '>') {
-      if (!cursor.Literal(&literal)) {
-        if (cursor.Peek() == '"' || cursor.Peek() == '\'') return Judgement::Malformed();
-        cursor.Skip();
-        continue;
+    // Each definition: a name, a type (a word, an enumeration, or NOTATION and one), and
+    // a default. Default values are read where they are declared: their references are
+    // charged now.
+    cursor.SkipSpace();
+    if (cursor.Name().empty()) return Judgement::Malformed();
+    for (;;) {
+      cursor.SkipSpace();
+      if (cursor.AtEnd() || cursor.Peek() == '>') break;
+      if (cursor.Name().empty()) return Judgement::Malformed();
+      if (++attribute_declarations_ > limits::kMaxAttributes) {
+        return Judgement::Refused(kLimitCode, u"Excessive number of attribute declarations: more than " +
+                                                  Latin(std::to_string(limits::kMaxAttributes)));
       }
+      cursor.SkipSpace();
+      const bool notation = cursor.Take("NOTATION");
+      if (notation) cursor.SkipSpace();
+      if (cursor.Peek() == '(') {
+        if (!cursor.SkipPast(")")) return Judgement::Malformed();
+      } else if (notation || cursor.Name().empty()) {
+        return Judgement::Malformed();
+      }
+      cursor.SkipSpace();
+      if (cursor.Take("#REQUIRED") || cursor.Take("#IMPLIED")) continue;
+      if (cursor.Take("#FIXED")) cursor.SkipSpace();
+      if (!cursor.Literal(&literal)) return Judgement::Malformed();
       for (std::size_t amp = literal.find('&'); amp != std::string_view::npos; amp = literal.find('&', amp + 1)) {
         const std::size_t end = literal.find(';', amp);
         if (end == std::string_view::npos) return Judgement::Malformed();
@@ -250,7 +271,7 @@ Judgement DocumentType::Reference(std::string_view name, EntityCost* cost) {
   if (found == entities_.end() || found->second.kind == Kind::kUnparsed) return Judgement::Accepted();
   if (found->second.kind == Kind::kExternal) {
     return Judgement::Refused(kExternalEntityRefused,
-                              u"Reference to external entity '" + Latin(name) + u"': job files read nothing from outside");
+                              u"Reference to external entity '" + Utf8ToUtf16(name) + u"': job files read nothing from outside");
   }
   Judgement computed = Compute(&found->second, 1);
   if (computed.accepted()) *cost = found->second.cost;

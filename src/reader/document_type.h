@@ -52,7 +52,8 @@ class DocumentType {
   static Judgement Header(std::string_view header);
   // One piece of the internal subset: a markup declaration, a comment or a processing
   // instruction, with the white space before it. What it keeps is charged to `budget`,
-  // and so are the references in attribute defaults, which are read where declared.
+  // and so are the references in attribute defaults, which are read where declared. More
+  // than limits::kMaxAttributes attribute declarations in all are refused.
   Judgement Declaration(std::string_view markup, ExpansionBudget* budget);
 
   // One reference to the general entity `name` in the document: what it costs. An
@@ -73,6 +74,7 @@ class DocumentType {
   Judgement Compute(Entity* entity, int nesting);
 
   std::unordered_map<std::string, Entity> entities_;
+  std::size_t attribute_declarations_ = 0;
 };
 
 }  // namespace velkor

@@ -1,5 +1,6 @@
 #include "reader/markup_guard.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 #include <utility>
@@ -28,6 +29,7 @@ bool EndsWith(const std::string& text, std::string_view ending) {
 constexpr std::u32string_view kCommentOpen = U"--";
 constexpr std::u32string_view kCDataOpen = U"[CDATA[";
 constexpr std::u32string_view kDoctypeOpen = U"DOCTYPE";
+constexpr std::string_view kXmlns = "xmlns";
 
 }  // namespace
 
@@ -115,6 +117,7 @@ bool MarkupGuard::Step(char32_t c, std::size_t utf8_bytes, bool starts_character
         saw_root_ = true;
         attributes_ = 0;
         length_ = 0;
+        namespaces_.push_back(0);
         state_ = State::kStartName;
         continue;
       case State::kBang:
@@ -148,9 +151,11 @@ bool MarkupGuard::Step(char32_t c, std::size_t utf8_bytes, bool starts_character
       case State::kStartName:
       case State::kAttributeName:
         if (IsSpace(c) || c == '/' || c == '>' || c == '=' || c == '"' || c == '\'') {
+          if (state_ == State::kAttributeName && !DeclaresNamespace()) return false;
           state_ = State::kInTag;
           continue;
         }
+        if (length_ < kXmlns.size() + 1) name_start_[length_] = static_cast<char>(c < 0x80 ? c : 0x80);
         if ((length_ += utf8_bytes) > limits::kMaxNameBytes) return Refuse(kNameTooLong, u"Name longer than " + Number(limits::kMaxNameBytes) + u" bytes");
         return true;
       case State::kInTag:
@@ -178,6 +183,7 @@ bool MarkupGuard::Step(char32_t c, std::size_t utf8_bytes, bool starts_character
           continue;
         }
         --depth_;
+        EndElement();
         state_ = State::kText;
         return true;
       case State::kValue:
@@ -211,6 +217,7 @@ bool MarkupGuard::Step(char32_t c, std::size_t utf8_bytes, bool starts_character
       case State::kEndTag:
         if (c == '>') {
           if (depth_ > 0) --depth_;
+          EndElement();
           state_ = State::kText;
         }
         return true;
@@ -271,6 +278,23 @@ bool MarkupGuard::StepDoctype(char32_t c) {
     state_ = State::kText;
   }
   return true;
+}
+
+// Namespace declarations in scope are limited like attributes on one element: an XML
+// library looks them up one by one.
+bool MarkupGuard::DeclaresNamespace() {
+  const std::string_view name(name_start_, std::min(length_, kXmlns.size() + 1));
+  if (name != kXmlns && name != std::string(kXmlns) + ":") return true;
+  ++namespaces_.back();
+  if (++namespaces_in_scope_ <= limits::kMaxAttributes) return true;
+  return Refuse(kLimitRefused,
+                u"Excessive number of namespace declarations in scope: more than " + Number(limits::kMaxAttributes));
+}
+
+void MarkupGuard::EndElement() {
+  if (namespaces_.empty()) return;
+  namespaces_in_scope_ -= namespaces_.back();
+  namespaces_.pop_back();
 }
 
 bool MarkupGuard::Reference() {

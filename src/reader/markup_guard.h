@@ -1,6 +1,7 @@
 // The program's own limits on a job file's markup, judged on its bytes before the XML
 // library parses them, the same on every platform: nesting deeper than limits::kMaxDepth,
-// more than limits::kMaxAttributes attributes on one element, names and attribute values
+// more than limits::kMaxAttributes attributes on one element (or namespace declarations in
+// scope, or attribute declarations), names and attribute values
 // longer than the limits, and what a document type declaration may do: parameter entities
 // and references to external entities are refused, and every reference to an entity,
 // in content or in an attribute value, is charged what it expands to against a budget
@@ -14,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "reader/declared_encoding.h"
 #include "reader/document_type.h"
@@ -50,6 +52,9 @@ class MarkupGuard {
   bool Step(char32_t c, std::size_t utf8_bytes, bool starts_character);
   bool StepDoctype(char32_t c);
   bool Reference();
+  // At the end of an attribute's name: counts it when it declares a namespace.
+  bool DeclaresNamespace();
+  void EndElement();
   void Keep(char32_t c, std::string* text) const;
   bool Judge(const Judgement& judgement);
   bool Refuse(std::uint32_t code, std::u16string reason);
@@ -69,6 +74,9 @@ class MarkupGuard {
   std::size_t matched_ = 0;      // characters of an ending or opening matched so far
   char32_t quote_ = 0;
   std::string name_;             // of the entity being referenced
+  char name_start_[6] = {};      // the first characters of the attribute name being read
+  std::vector<std::size_t> namespaces_;  // declared by each open element
+  std::size_t namespaces_in_scope_ = 0;
   std::string declaration_;      // of the document type, while it is read
   char32_t doctype_quote_ = 0;   // the quote of a literal in it
   int doctype_brackets_ = 0;     // '[' open in it
