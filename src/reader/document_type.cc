@@ -111,21 +111,6 @@ class Cursor {
     at_ = found + end.size();
     return true;
   }
-  // To the '>' that ends a declaration, past quoted literals; its size, or 0 when it never ends.
-  std::size_t SkipDeclaration() {
-    const std::size_t start = at_;
-    std::string_view literal;
-    while (!AtEnd() && Peek() != '>') {
-      if (Peek() == '"' || Peek() == '\'') {
-        if (!Literal(&literal)) return 0;
-      } else {
-        ++at_;
-      }
-    }
-    if (AtEnd()) return 0;
-    ++at_;
-    return at_ - start;
-  }
 
  private:
   std::string_view text_;
