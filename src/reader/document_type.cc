@@ -265,8 +265,8 @@ Judgement DocumentType::Reference(std::string_view name, EntityCost* cost) {
 
 // Walks an entity's replacement text once: its characters, its elements and the entities
 // it references, whose costs are computed once each. In an attribute value every byte of
-// the expansion is paid for; in content every node the expansion makes, and the values of
-// its elements' attributes.
+// the expansion is paid for; in content every byte too (a library may hand all of it
+// over), and every node the expansion makes.
 Judgement DocumentType::Compute(Entity* entity, int nesting) {
   if (entity->state == State::kComputed) return Judgement::Accepted();
   if (entity->state == State::kComputing || nesting > kMaxEntityNesting) {
@@ -310,6 +310,7 @@ Judgement DocumentType::Compute(Entity* entity, int nesting) {
       if (!referenced.accepted()) return referenced;
       cost.in_attribute = Add(cost.in_attribute, units);
       if (!inner) {
+        cost.in_content = Add(cost.in_content, units);
         text_node();
         continue;
       }
@@ -330,6 +331,7 @@ Judgement DocumentType::Compute(Entity* entity, int nesting) {
       if (skipped > 0) in_text = false;
       text_node();
       cost.in_attribute = Add(cost.in_attribute, end);
+      cost.in_content = Add(cost.in_content, end);
       at += end;
       continue;
     }
@@ -340,9 +342,10 @@ Judgement DocumentType::Compute(Entity* entity, int nesting) {
     char quote = 0;
     std::size_t close = 1;
     cost.in_attribute = Add(cost.in_attribute, 1);
-    if (!end_tag) cost.in_content = Add(cost.in_content, ExpansionBudget::kUnitsPerNode);
+    cost.in_content = Add(cost.in_content, end_tag ? 1 : 1 + ExpansionBudget::kUnitsPerNode);
     for (; close < rest.size() && (quote || rest[close] != '>'); ++close) {
       cost.in_attribute = Add(cost.in_attribute, 1);
+      cost.in_content = Add(cost.in_content, 1);
       if (quote && rest[close] == '&') {
         std::size_t ref = at + close;
         Judgement referenced = reference(&ref, &inner, &units);
