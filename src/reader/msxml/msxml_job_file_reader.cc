@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "reader/msxml/sax_scan.h"
+#include "reader/recoding_scan.h"
 
 namespace velkor::msxml {
 
@@ -21,7 +22,10 @@ void MsxmlJobFileReader::NewReading() {
   reading_.reset();
   ISAXXMLReader* reader = reader_.get();
   reading_ = std::make_unique<JobFileReading>(
-      platform_, kept_bytes_, [reader](ScanSink* sink) { return std::make_unique<SaxScan>(reader, sink); });
+      platform_, kept_bytes_, [reader](ScanSink* sink) -> std::unique_ptr<LibraryScan> {
+        // The reader lacks KOI8-R.
+        return std::make_unique<RecodingScan>(std::make_unique<SaxScan>(reader, sink));
+      });
 }
 
 bool MsxmlJobFileReader::LoadJobFile(const NativePath& path, ParseError* error) {
