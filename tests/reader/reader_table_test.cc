@@ -114,6 +114,8 @@ TEST_F(ReaderTableTest, EveryRow) {
        "error 1: Excessive depth in document: 256"},
       {"attribute defaults of the document type", "<!DOCTYPE r [<!ATTLIST file genre CDATA '17'>]><r><file oldName='a' genre='3'/>"
        "<file oldName='b'/></r>", no_album + "a||||||3||\nb||||||17||\n"},
+      {"an entity of the document type", "<!DOCTYPE r [<!ENTITY t \"T'i\"><!-- & -->]><r title='&t;'><!-- &t; -->"
+       "<file oldName='&t;.mp3' title=\"&t;&#32;&amp;\"/></r>", "album: T'i|||\nT'i.mp3|||T'i &|||||\n"},
       {"file elements by the name as written", "<r xmlns:x='urn:x'><x:file oldName='x'/><file oldName='f'/></r>",
        no_album + "f" + tail},
       {"1001 attributes", "<r><file" + attributes + "/></r>",

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "reader/entity_scan.h"
 #include "reader/msxml/sax_scan.h"
 #include "reader/recoding_scan.h"
 
@@ -23,8 +24,8 @@ void MsxmlJobFileReader::NewReading() {
   ISAXXMLReader* reader = reader_.get();
   reading_ = std::make_unique<JobFileReading>(
       platform_, kept_bytes_, [reader](ScanSink* sink) -> std::unique_ptr<LibraryScan> {
-        // The reader lacks KOI8-R.
-        return std::make_unique<RecodingScan>(std::make_unique<SaxScan>(reader, sink));
+        // The reader lacks KOI8-R, and keeps no entity of a document type.
+        return std::make_unique<RecodingScan>(std::make_unique<EntityScan>(std::make_unique<SaxScan>(reader, sink)));
       });
 }
 
