@@ -128,27 +128,25 @@ TAG_FORMS = ("plain", "reference", "utf16le", "cp1251", "entity")
 
 
 def write_tag_forms(folder, count):
-    """The tag-only job of `count` entries in each of TAG_FORMS: [(form, path)]."""
-    forms = []
+    """The tag-only job of `count` entries in each of TAG_FORMS, one at a time: (form, path)."""
     for form in TAG_FORMS:
         title = {"reference": "T&#105;tle", "cp1251": "\u041f\u0435\u0441\u043d\u044f", "entity": "&t;"}.get(form, "Title")
         head = '<?xml version="1.0" encoding="%s"?>\n' % {"utf16le": "UTF-16", "cp1251": "windows-1251"}.get(form, "UTF-8")
         if form == "entity":
             head += '<!DOCTYPE album [<!ENTITY t "Title">]>\n'
-        lines = [head, '<album title="Collected Works" genre="12" year="2004">\n']
-        for i in range(count):
-            lines.append('  <file oldName="Incoming/Artist %d/%02d track.mp3" track="%d" title="%s %d" artist="Artist %d" '
-                         'album="Album %d" genre="%d" year="%d" comment="Ripped from CD %d"/>\n' %
-                         (i // 14, i % 14 + 1, i % 14 + 1, title, i, i // 14, i // 14, i % 126, 1965 + i % 59, i))
-        lines.append("</album>\n")
-        text = "".join(lines)
-        data = {"utf16le": lambda t: b"\xff\xfe" + t.encode("utf-16-le"),
-                "cp1251": lambda t: t.encode("cp1251")}.get(form, lambda t: t.encode("utf-8"))(text)
         path = os.path.join(folder, "velkor-wine-bench-tag-%s-%d.xml" % (form, count))
-        with open(path, "wb") as f:
-            f.write(data)
-        forms.append((form, path))
-    return forms
+        encoding = {"utf16le": "utf-16-le", "cp1251": "cp1251"}.get(form, "utf-8")
+        # Written as it goes: this process stays small, and so does the peak that a program
+        # started from it inherits until its own start.
+        with open(path, "w", encoding=encoding, newline="") as f:
+            f.write(("\ufeff" if form == "utf16le" else "") + head)
+            f.write('<album title="Collected Works" genre="12" year="2004">\n')
+            for i in range(count):
+                f.write('  <file oldName="Incoming/Artist %d/%02d track.mp3" track="%d" title="%s %d" artist="Artist %d" '
+                        'album="Album %d" genre="%d" year="%d" comment="Ripped from CD %d"/>\n' %
+                        (i // 14, i % 14 + 1, i % 14 + 1, title, i, i // 14, i // 14, i % 126, 1965 + i % 59, i))
+            f.write("</album>\n")
+        yield form, path
 
 
 def main():
