@@ -25,10 +25,15 @@ char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + '
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// The encoding names a UTF-16 document may declare.
-bool NamesUtf16(std::string_view name) {
+std::string Lowered(std::string_view name) {
   std::string lower;
   for (char c : name) lower += Lower(c);
+  return lower;
+}
+
+// The encoding names a UTF-16 document may declare.
+bool NamesUtf16(std::string_view name) {
+  const std::string lower = Lowered(name);
   for (std::string_view utf16 : {"utf-16", "utf-16le", "utf-16be", "ucs-2", "iso-10646-ucs-2", "unicode", "unicodefffe"}) {
     if (lower == utf16) return true;
   }
@@ -55,10 +60,19 @@ DetectedEncoding DetectEncoding(std::string_view start) {
 
 bool CheckDeclaredEncoding(std::string_view start, ParseError* error) {
   const DetectedEncoding detected = DetectEncoding(start);
-  if (detected.family != EncodingFamily::kUtf16Le && detected.family != EncodingFamily::kUtf16Be) return true;
   // A declaration is short; 256 characters hold any that names an encoding.
-  const std::string text =
-      NarrowUtf16(start.substr(detected.bom_bytes), detected.family == EncodingFamily::kUtf16Le, 256);
+  constexpr std::size_t kLimit = 256;
+  std::string text;
+  bool utf16 = true;
+  if (detected.family == EncodingFamily::kUtf16Le || detected.family == EncodingFamily::kUtf16Be) {
+    text = NarrowUtf16(start.substr(detected.bom_bytes), detected.family == EncodingFamily::kUtf16Le, kLimit);
+  } else if (detected.family == EncodingFamily::kAsciiCompatible && detected.bom_bytes > 0) {
+    // A UTF-8 byte order mark says UTF-8 as plainly as UTF-16's says UTF-16.
+    utf16 = false;
+    for (char c : start.substr(detected.bom_bytes, kLimit)) text += static_cast<unsigned char>(c) < 0x80 ? c : '?';
+  } else {
+    return true;
+  }
   if (!StartsWith(text, "<?xml") || text.size() < 6 || !IsSpace(text[5])) return true;
   const std::size_t end = text.find("?>");
   const std::size_t key = text.find("encoding");
@@ -72,11 +86,12 @@ bool CheckDeclaredEncoding(std::string_view start, ParseError* error) {
   const std::size_t close = text.find(text[at], at + 1);
   if (close == std::string::npos) return true;
   const std::string_view name = std::string_view(text).substr(at + 1, close - at - 1);
-  if (NamesUtf16(name)) return true;
+  if (utf16 ? NamesUtf16(name) : Lowered(name) == "utf-8") return true;
   error->code = kEncodingContradicted;
   error->line = 1;
   error->position = static_cast<std::int32_t>(at + 2);
-  error->reason = u"The document is in UTF-16, but its declaration says it is in ";
+  error->reason = utf16 ? u"The document is in UTF-16, but its declaration says it is in "
+                        : u"The document is in UTF-8, but its declaration says it is in ";
   for (char c : name) error->reason += static_cast<char16_t>(static_cast<unsigned char>(c));
   return false;
 }

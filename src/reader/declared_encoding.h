@@ -1,6 +1,7 @@
 // The encoding a job file is written in, as its first bytes show it (XML 1.0, appendix F),
 // and the refusal of a declaration that names another: XML 1.0 section 4.3.3 makes a
-// document in UTF-16 that declares an 8-bit encoding a fatal error.
+// document in UTF-16 that declares an 8-bit encoding a fatal error, and the same holds for
+// a byte order mark of UTF-8 before a declaration of another encoding.
 #ifndef VELKOR_READER_DECLARED_ENCODING_H_
 #define VELKOR_READER_DECLARED_ENCODING_H_
 
@@ -35,7 +36,8 @@ constexpr std::uint32_t kNameTooLong = 110;         // a name past the limit
 constexpr std::uint32_t kEncodingContradicted = 81; // the declaration names another encoding
 
 // False, with `error` filled, when `start` (the file's first bytes: the declaration's
-// whole length at least) is UTF-16 whose declaration names an encoding that is not.
+// whole length at least) is UTF-16 whose declaration names an encoding that is not, or
+// begins with UTF-8's byte order mark and a declaration that names another encoding.
 bool CheckDeclaredEncoding(std::string_view start, ParseError* error);
 
 }  // namespace velkor

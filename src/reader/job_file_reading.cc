@@ -10,6 +10,7 @@
 #include "reader/entry_fields.h"
 #include "reader/job_file_failure.h"
 #include "reader/kept_entries.h"
+#include "reader/markup_guard.h"
 #include "reader/plain_job_file_scan.h"
 #include "resource.h"
 #include "text/utf.h"
@@ -74,7 +75,7 @@ class EntrySink : public ScanSink {
   std::size_t skip_ = 0;
 };
 
-enum class Fed { kWhole, kScanFailed, kReadFailed };
+enum class Fed { kWhole, kScanFailed, kReadFailed, kRefused };
 
 // Feeds `scan` the whole of `source`, a piece at a time.
 template <typename Scan>
@@ -85,6 +86,36 @@ Fed FeedAll(JobFileSource* source, Scan* scan, SourceError* read_error) {
     if (count < 0) return Fed::kReadFailed;
     if (count == 0) return scan->Finish() ? Fed::kWhole : Fed::kScanFailed;
     if (!scan->Feed(buffer.data(), static_cast<std::size_t>(count))) return Fed::kScanFailed;
+  }
+}
+
+// Hands `scan` one piece of the file (none at its end) once `guard` has judged it: the
+// library never reads a byte that the program's own limits have not passed. Where the
+// guard cannot follow the markup, the library reads up to there and ends, to say what is
+// wrong there.
+Fed FeedPiece(MarkupGuard* guard, LibraryScan* scan, const char* bytes, std::size_t size) {
+  if (size == 0) {
+    if (!guard->Finish()) return Fed::kRefused;
+    return scan->Finish() ? Fed::kWhole : Fed::kScanFailed;
+  }
+  const std::uint64_t before = guard->judged();
+  if (!guard->Feed(bytes, size)) {
+    if (!guard->lost()) return Fed::kRefused;
+    const std::size_t judged = static_cast<std::size_t>(std::min<std::uint64_t>(guard->judged() - before, size));
+    if (!scan->Feed(bytes, judged) || !scan->Finish()) return Fed::kScanFailed;
+    return Fed::kRefused;
+  }
+  return scan->Feed(bytes, size) ? Fed::kWhole : Fed::kScanFailed;
+}
+
+// Feeds `scan` the whole of `source` as `guard` passes it, a piece at a time.
+Fed FeedGuarded(JobFileSource* source, MarkupGuard* guard, LibraryScan* scan, SourceError* read_error) {
+  std::vector<char> buffer(JobFileReading::kChunkSize);
+  for (;;) {
+    std::ptrdiff_t count = source->Read(buffer.data(), buffer.size(), read_error);
+    if (count < 0) return Fed::kReadFailed;
+    const Fed fed = FeedPiece(guard, scan, buffer.data(), static_cast<std::size_t>(count));
+    if (fed != Fed::kWhole || count == 0) return fed;
   }
 }
 
@@ -137,13 +168,14 @@ struct JobFileReading::State {
       if (count >= 0 && checked->Rewind(&source_error)) {
         CheckSink sink(&album, &kept);
         std::unique_ptr<LibraryScan> scan = library(&sink);
-        fed = FeedAll(checked.get(), scan.get(), &source_error);
+        MarkupGuard guard;
+        fed = FeedGuarded(checked.get(), &guard, scan.get(), &source_error);
         if (fed == Fed::kWhole) {
           source = std::move(checked);
           return Checked::kWellFormed;
         }
-        if (fed == Fed::kScanFailed) {
-          *error = scan->Failure();
+        if (fed == Fed::kScanFailed || fed == Fed::kRefused) {
+          *error = fed == Fed::kRefused ? guard.refusal() : scan->Failure();
           album = AlbumDefaults();
           kept.Drop();
           return Checked::kFailed;
@@ -163,6 +195,8 @@ struct JobFileReading::State {
       if (plain) {
         plain_scan = MakePlainScan(&entries);
       } else {
+        // The file may have changed since its check: it is judged again as it is read.
+        entries_guard = std::make_unique<MarkupGuard>();
         library_scan = library(&entries);
       }
     }
@@ -181,8 +215,9 @@ struct JobFileReading::State {
       }
       return true;
     }
-    bool ok = count == 0 ? library_scan->Finish() : library_scan->Feed(buffer.data(), static_cast<std::size_t>(count));
-    if (!ok) Abandon(Describe(library_scan->Failure()));
+    const Fed fed = FeedPiece(entries_guard.get(), library_scan.get(), buffer.data(), static_cast<std::size_t>(count));
+    if (fed == Fed::kRefused) Abandon(Describe(entries_guard->refusal()));
+    if (fed == Fed::kScanFailed) Abandon(Describe(library_scan->Failure()));
     if (count == 0) at_end = true;
     return true;
   }
@@ -209,6 +244,7 @@ struct JobFileReading::State {
   // One of these is set once the entries pass has begun.
   std::unique_ptr<PlainJobFileScan> plain_scan;
   std::unique_ptr<LibraryScan> library_scan;
+  std::unique_ptr<MarkupGuard> entries_guard;  // of the library's entries pass
   bool at_end = true;
 };
 

@@ -46,7 +46,14 @@ std::string Guard(const std::string& bytes, std::size_t piece) {
 }
 
 TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
-  const std::string depth = "Excessive depth in document: 256", dtd = "Document type declarations are not accepted in job files";
+  const std::string depth = "Excessive depth in document: 256", lost = "The document is not well-formed";
+  const std::string parameter = "Parameter entities are not accepted in job files";
+  const std::string amplified = "Maximum entity amplification factor exceeded";
+  std::string laughs = "<!ENTITY l0 '" + std::string(1000, 'l') + "'>";
+  for (int i = 1; i <= 7; ++i) {
+    laughs += "<!ENTITY l" + std::to_string(i) + " '" + Repeat("&l" + std::to_string(i - 1) + ";", 10) + "'>";
+  }
+  const std::string laughs_end = std::to_string(laughs.size() + 25);
   const std::string many = "Excessive number of attributes on an element: more than 1000";
   const struct {
     const char* name;
@@ -54,11 +61,29 @@ TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
     std::string expected;
   } rows[] = {
       {"a job file", "<?xml version='1.0'?><a title='x'><file oldName='a.mp3'/></a>", "passed"},
-      {"document type", "<!DOCTYPE r><r/>", "1 at 1:3: " + dtd},
-      {"document type after a declaration, a comment and line ends of each kind",
-       "<?xml version='1.0'?>\r\n<!-- c -->\r<!-- d -->\n<!DOCTYPE r [<!ENTITY e 'x'>]><r/>", "1 at 4:3: " + dtd},
-      {"any other declaration", "<r><!ENTITY e 'x'></r>", "1 at 1:6: " + dtd},
-      {"a declaration once a comment has ended", "<r><!-- c --><!ENTITY e 'x'></r>", "1 at 1:16: " + dtd},
+      {"entities declared and used, a comment and line ends of each kind",
+       "<?xml version='1.0'?>\r\n<!-- c -->\r<!DOCTYPE r SYSTEM 'r.dtd' [<!-- ' --><?pi ' ?>\n"
+       "<!ENTITY e 'x&#37;y'><!ATTLIST r a CDATA '&e;'><!ENTITY f \"<file t='&e;'/>&e;\">]><r a='&e;&#38;'>&f;</r>",
+       "passed"},
+      {"a parameter entity", "<!DOCTYPE r [\n<!ENTITY % p 'x'>]><r/>", "88 at 2:10: " + parameter},
+      {"a parameter entity's reference", "<!DOCTYPE r [<!ENTITY e 'x'> %p;]><r/>", "88 at 1:30: " + parameter},
+      {"a parameter entity in an entity", "<!DOCTYPE r [<!ENTITY e '%p;'>]><r/>", "88 at 1:30: " + parameter},
+      {"an external entity referenced", "<!DOCTYPE r [<!ENTITY e SYSTEM 'e.xml'>]><r>\n&e;</r>",
+       "29 at 2:3: Reference to external entity 'e': job files read nothing from outside"},
+      {"an unparsed entity, not referenced", "<!DOCTYPE r [<!NOTATION n SYSTEM 'n'><!ENTITY e SYSTEM 'd:\\e.gif' NDATA n>]><r/>",
+       "passed"},
+      {"an entity loop", "<!DOCTYPE r [<!ENTITY a '&b;'><!ENTITY b '<x>&a;</x>'>]><r>&a;</r>",
+       "89 at 1:62: Detected an entity reference loop"},
+      {"laughs in an attribute", "<!DOCTYPE r [" + laughs + "]><r a='&l7;'/>", "89 at 1:" + laughs_end + ": " + amplified},
+      {"laughs in a default", "<!DOCTYPE r [" + laughs + "<!ATTLIST r a CDATA '&l7;'>]><r/>",
+       "89 at 1:" + std::to_string(laughs.size() + 40) + ": " + amplified},
+      {"an entity nesting 250 elements in one nested 7 deep", "<!DOCTYPE r [<!ENTITY e '" + Repeat("<d>", 250) +
+       Repeat("</d>", 250) + "'>]>" + Repeat("<d>", 6) + "&e;" + Repeat("</d>", 6), "passed"},
+      {"and one more deep", "<!DOCTYPE r [<!ENTITY e '" + Repeat("<d>", 250) + Repeat("</d>", 250) + "'>]>" +
+       Repeat("<d>", 7) + "&e;" + Repeat("</d>", 7), "1 at 1:1803: " + depth},
+      {"a declaration in content", "<r><!ENTITY e 'x'></r>", "1 at 1:6: " + lost},
+      {"a document type after the root", "<r/><!DOCTYPE r>", "1 at 1:13: " + lost},
+      {"a CDATA section misspelt", "<r><![CDATA [x]]></r>", "1 at 1:12: " + lost},
       {"markup hidden in comments, CDATA, instructions and values",
        "<r><!-- <!DOCTYPE x> <d><d> -- ->--><![CDATA[<!DOCTYPE x> ]] ]>]]><?pi <!DOCTYPE x> ? >?>"
        "<file title=\"it's <!DOCTYPE x>\" comment='\"<d>\"'/></r>",
@@ -86,7 +111,7 @@ TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
             "1 at 1:1: Job files in UCS-4 or EBCDIC are not read");
 }
 
-TEST(DeclaredEncodingTest, UTF16DeclaredAsAnEightBitEncodingIsRefused) {
+TEST(DeclaredEncodingTest, DeclarationThatTheMarkOrUTF16ContradictsIsRefused) {
   const std::string lie = "81 at 1:31: The document is in UTF-16, but its declaration says it is in ";
   const struct {
     const char* name;
@@ -102,6 +127,11 @@ TEST(DeclaredEncodingTest, UTF16DeclaredAsAnEightBitEncodingIsRefused) {
       {"UTF-16 without an encoding", Utf16("<?xml version=\"1.0\"?><r encoding='UTF-8'/>", true), "passed"},
       {"UTF-16 without a declaration", Utf16("<r/>", false), "passed"},
       {"UTF-8 saying UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", "passed"},
+      {"UTF-8 mark saying ISO-8859-1", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding='ISO-8859-1'?><r/>",
+       "81 at 1:31: The document is in UTF-8, but its declaration says it is in ISO-8859-1"},
+      {"UTF-8 mark saying uTf-8", "\xEF\xBB\xBF<?xml version='1.0' encoding='uTf-8'?><r/>", "passed"},
+      {"UTF-8 mark without an encoding", "\xEF\xBB\xBF<?xml version='1.0'?><r encoding='latin1'/>", "passed"},
+      {"no mark saying KOI8-R", "<?xml version='1.0' encoding='KOI8-R'?><r/>", "passed"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

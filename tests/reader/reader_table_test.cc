@@ -122,6 +122,14 @@ TEST_F(ReaderTableTest, EveryRow) {
        "error 1: Excessive number of attributes on an element: more than 1000"},
       {"UTF-16 declared as UTF-8", Utf16("<?xml version='1.0' encoding='UTF-8'?><r/>", true, true),
        "error 81: The document is in UTF-16, but its declaration says it is in UTF-8"},
+      {"UTF-8 mark, declared as ISO-8859-1", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding='iso-8859-1'?><r/>",
+       "error 81: The document is in UTF-8, but its declaration says it is in iso-8859-1"},
+      {"UTF-8 mark, declared in lower case", "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?><r title='&#65;'/>",
+       "album: A|||\n"},
+      {"one attribute twice by two prefixes", "<r xmlns:a='urn:x' xmlns:b='urn:x'><e a:attr='1' b:attr='2'/></r>",
+       "error 203: Namespaced Attribute attr in 'urn:x' redefined"},
+      {"text whose first character the 64 KiB pieces cut in two",
+       "<album><!--" + std::string(65521, 'x') + "-->\xC3\xA9<file oldName='a'/></album>", no_album + "a" + tail},
   };
   for (std::size_t kept_bytes : {std::size_t{16} << 20, std::size_t{0}}) {
     std::unique_ptr<JobFileReader> reader = MakeSystemReader(SystemPlatform(), kept_bytes);

@@ -11,18 +11,12 @@
 #include <new>
 #include <utility>
 
-#include "reader/libxml2/xml_attribute_count.h"
-#include "reader/libxml2/xml_expansion_budget.h"
+#include "reader/expanded_attribute_names.h"
 
 namespace velkor {
 namespace {
 
-// Rough memory cost of a node that the parser builds for an entity's content.
-constexpr std::size_t kNodeBytes = 128;
-
 const char* Chars(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
-
-std::size_t Length(const xmlChar* text) { return text ? std::strlen(Chars(text)) : 0; }
 
 bool IsFileElement(xmlNodePtr node) {
   return xmlStrEqual(node->name, BAD_CAST "file") && (!node->ns || !node->ns->prefix);
@@ -49,7 +43,6 @@ struct JobFileScan::Parser {
   xmlDocPtr doc() const { return context->myDoc; }
 
   xmlParserCtxtPtr context = nullptr;
-  ExpansionBudget budget;
   int depth = 0;
   bool saw_root = false;
   const xmlChar* file_key = nullptr;
@@ -58,10 +51,7 @@ struct JobFileScan::Parser {
   std::vector<std::string> expanded;  // one per wanted attribute
   ScanValues values;
   std::vector<std::pair<xmlNodePtr, int>> walk;  // next sibling to visit, entity depth
-  PendingTagCounter pending_tag;
-  std::vector<int> namespaces;  // declared by each open element, entities' included
-  std::size_t namespaces_in_scope = 0;
-  std::size_t attribute_declarations = 0;
+  std::vector<ExpandedName<char>> names;  // of one element's attributes
 };
 
 // libxml2's SAX callbacks. The parser hands every callback the context it runs: the
@@ -83,11 +73,6 @@ class JobFileScan::Callbacks {
     handler.comment = nullptr;
     handler.processingInstruction = nullptr;
     handler.reference = Reference;
-    handler.entityDecl = EntityDecl;
-    handler.attributeDecl = AttributeDecl;
-    handler.elementDecl = ElementDecl;
-    handler.notationDecl = NotationDecl;
-    handler.unparsedEntityDecl = UnparsedEntityDecl;
     // Nothing outside the file is ever read: no external DTD, no external entity.
     handler.externalSubset = nullptr;
     handler.resolveEntity = ResolveEntity;
@@ -121,11 +106,9 @@ class JobFileScan::Callbacks {
     return false;
   }
 
-  // In an entity's context: counts what its tree will keep; false, with that context
-  // stopped, once the scan has failed.
-  static bool KeepEntityContent(JobFileScan& scan, void* ctx, std::size_t bytes) {
-    if (!scan.failed_ && scan.parser_->budget.Keep(bytes)) return true;
-    scan.Fail(XML_ERR_ENTITY_PROCESSING, "Document type declaration too large");
+  // In an entity's context: false, with that context stopped, once the scan has failed.
+  static bool EntityRunning(JobFileScan& scan, void* ctx) {
+    if (!scan.failed_) return true;
     xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
     return false;
   }
@@ -135,27 +118,18 @@ class JobFileScan::Callbacks {
                            const xmlChar** attributes) {
     Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
       Parser& parser = *scan.parser_;
-      parser.namespaces.push_back(nb_namespaces);
-      parser.namespaces_in_scope += static_cast<std::size_t>(nb_namespaces);
-      if (!scan.CheckLimit(static_cast<std::size_t>(nb_attributes + nb_namespaces), "attributes on an element") ||
-          !scan.CheckLimit(parser.namespaces_in_scope, "namespace declarations in scope")) {
-        xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
-        return;
-      }
       if (!in_document) {
-        std::size_t bytes = kNodeBytes;
-        for (int i = 0; i < nb_attributes; ++i) {
-          bytes += kNodeBytes + static_cast<std::size_t>(attributes[i * 5 + 4] - attributes[i * 5 + 3]);
-        }
-        if (KeepEntityContent(scan, ctx, bytes)) {
+        scan.CheckExpandedNames(nb_attributes, attributes);
+        if (EntityRunning(scan, ctx)) {
           xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
                                 attributes);
         }
         return;
       }
       if (!Running(scan)) return;
-      if (++parser.depth > kMaxDepth) {
-        scan.Fail(XML_ERR_INTERNAL_ERROR, "Excessive depth in document: " + std::to_string(kMaxDepth));
+      ++parser.depth;
+      if (!scan.CheckExpandedNames(nb_attributes, attributes)) {
+        // failed: Running() stops the parser
       } else if (parser.depth == 1) {
         parser.saw_root = true;
         if (scan.ReadAttributes(localname, parser.root_keys, nb_attributes, attributes)) scan.sink_->OnRoot(parser.values);
@@ -174,16 +148,10 @@ class JobFileScan::Callbacks {
 
   static void EndElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
     Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
-      Parser& parser = *scan.parser_;
-      if (!parser.namespaces.empty()) {
-        parser.namespaces_in_scope -= static_cast<std::size_t>(parser.namespaces.back());
-        parser.namespaces.pop_back();
-      }
       if (!in_document) {
-        if (!scan.failed_) xmlSAX2EndElementNs(ctx, localname, prefix, uri);
-        else xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+        if (EntityRunning(scan, ctx)) xmlSAX2EndElementNs(ctx, localname, prefix, uri);
       } else if (Running(scan)) {
-        --parser.depth;
+        --scan.parser_->depth;
       }
     });
   }
@@ -191,7 +159,7 @@ class JobFileScan::Callbacks {
   static void Characters(void* ctx, const xmlChar* text, int length) {
     Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
       // The document's own text means nothing to a job.
-      if (!in_document && KeepEntityContent(scan, ctx, static_cast<std::size_t>(length) + 32)) {
+      if (!in_document && EntityRunning(scan, ctx)) {
         xmlSAX2Characters(ctx, text, length);
       }
     });
@@ -201,7 +169,7 @@ class JobFileScan::Callbacks {
   static void Reference(void* ctx, const xmlChar* name) {
     Guarded(ctx, [&](JobFileScan& scan, bool in_document) {
       if (!in_document) {
-        if (KeepEntityContent(scan, ctx, kNodeBytes)) xmlSAX2Reference(ctx, name);
+        if (EntityRunning(scan, ctx)) xmlSAX2Reference(ctx, name);
         return;
       }
       if (!Running(scan)) return;
@@ -211,54 +179,32 @@ class JobFileScan::Callbacks {
     });
   }
 
-  static void EntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* public_id,
-                         const xmlChar* system_id, xmlChar* content) {
-    xmlSAX2EntityDecl(ctx, name, type, public_id, system_id, content);
-    KeepDeclaration(ctx, Length(name) + Length(content));
-    if (type == XML_INTERNAL_GENERAL_ENTITY && content) {
-      // The entity's elements are parsed whole when it is first referenced.
-      Guarded(ctx, [&](JobFileScan& scan, bool) { scan.CheckLimit(MostAttributesPerTag(Chars(content)), "attributes on an element"); });
+  static xmlParserInputPtr ResolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
+
+  // Only well-formedness, namespaces' included, refuses a job file, never validity: the
+  // reader does not validate. Repeated attributes the scan finds itself, as on Windows.
+  static bool Refuses(const xmlError& error) {
+    if (error.level == XML_ERR_FATAL) return true;
+    if (error.level != XML_ERR_ERROR) return false;
+    switch (error.domain) {
+      case XML_FROM_VALID:
+      case XML_FROM_DTD:
+        return false;
+      case XML_FROM_PARSER:
+        // An entity that the external subset or a parameter entity might have declared,
+        // and a system identifier that is no URI.
+        return error.code != XML_WAR_UNDECLARED_ENTITY && error.code != XML_ERR_INVALID_URI;
+      case XML_FROM_NAMESPACE:
+        return error.code != XML_NS_ERR_ATTRIBUTE_REDEFINED;
+      default:
+        return true;
     }
   }
 
-  static void AttributeDecl(void* ctx, const xmlChar* element, const xmlChar* name, int type, int def,
-                            const xmlChar* default_value, xmlEnumerationPtr tree) {
-    xmlSAX2AttributeDecl(ctx, element, name, type, def, default_value, tree);
-    KeepDeclaration(ctx, Length(element) + Length(name) + Length(default_value));
-    Guarded(ctx, [&](JobFileScan& scan, bool) { scan.CheckLimit(++scan.parser_->attribute_declarations, "attribute declarations"); });
-  }
-
-  static void ElementDecl(void* ctx, const xmlChar* name, int type, xmlElementContentPtr content) {
-    xmlSAX2ElementDecl(ctx, name, type, content);
-    KeepDeclaration(ctx, Length(name));
-  }
-
-  static void NotationDecl(void* ctx, const xmlChar* name, const xmlChar* public_id, const xmlChar* system_id) {
-    xmlSAX2NotationDecl(ctx, name, public_id, system_id);
-    KeepDeclaration(ctx, Length(name) + Length(public_id) + Length(system_id));
-  }
-
-  static void UnparsedEntityDecl(void* ctx, const xmlChar* name, const xmlChar* public_id,
-                                 const xmlChar* system_id, const xmlChar* notation) {
-    xmlSAX2UnparsedEntityDecl(ctx, name, public_id, system_id, notation);
-    KeepDeclaration(ctx, Length(name) + Length(public_id) + Length(system_id) + Length(notation));
-  }
-
-  // Declarations stay in memory until the scan ends, so their size is bounded too.
-  static void KeepDeclaration(void* ctx, std::size_t bytes) {
-    Guarded(ctx, [&](JobFileScan& scan, bool) {
-      if (!scan.failed_ && !scan.parser_->budget.Keep(bytes + kNodeBytes)) {
-        scan.Fail(XML_ERR_ENTITY_PROCESSING, "Document type declaration too large");
-      }
-    });
-  }
-
-  static xmlParserInputPtr ResolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
-
  public:
-  // Keeps the first error; warnings do not make a job file fail.
+  // Keeps the first error that refuses the file.
   static void Error(void* ctx, xmlErrorPtr error) {
-    if (!ctx || !error || error->level < XML_ERR_ERROR) return;
+    if (!ctx || !error || !Refuses(*error)) return;
     JobFileScan* scan = ScanOf(ctx);
     if (!scan || scan->failed_) return;
     scan->failed_ = true;
@@ -290,7 +236,6 @@ JobFileScan::~JobFileScan() = default;
 
 bool JobFileScan::Feed(const char* bytes, std::size_t size) {
   if (failed_) return false;
-  parser_->budget.Earn(size);
   if (!parser_->context) {
     // The first bytes tell the parser the encoding.
     std::size_t head = std::min<std::size_t>(size, 4);
@@ -335,26 +280,9 @@ bool JobFileScan::Parse(const char* bytes, std::size_t size, bool terminate) {
   xmlParseChunk(context, bytes, static_cast<int>(size), terminate ? 1 : 0);
   xmlSetStructuredErrorFunc(stray_context, stray_handler);
   if (exception_) std::rethrow_exception(exception_);
-  if (!terminate) CheckPendingTag();
   if (!failed_ && !context->wellFormed) {
     Fail(static_cast<std::uint32_t>(context->errNo != 0 ? context->errNo : XML_ERR_INTERNAL_ERROR),
          "The document is not well-formed");
-  }
-  return !failed_;
-}
-
-void JobFileScan::CheckPendingTag() {
-  xmlParserInputPtr input = parser_->context->input;
-  if (failed_ || !input || !input->cur || input->end <= input->cur) return;
-  std::uint64_t offset = input->consumed + static_cast<std::uint64_t>(input->cur - input->base);
-  std::string_view pending(Chars(input->cur), static_cast<std::size_t>(input->end - input->cur));
-  CheckLimit(parser_->pending_tag.Count(offset, pending), "attributes on an element");
-}
-
-bool JobFileScan::CheckLimit(std::size_t count, const char* what) {
-  if (count > kMaxAttributes) {
-    Fail(XML_ERR_INTERNAL_ERROR,
-         std::string("Excessive number of ") + what + ": more than " + std::to_string(kMaxAttributes));
   }
   return !failed_;
 }
@@ -369,6 +297,25 @@ void JobFileScan::InternNames() {
   parser_->file_key = intern("file");
   for (const std::string& name : root_names_) parser_->root_keys.push_back(intern(name));
   for (const std::string& name : file_names_) parser_->file_keys.push_back(intern(name));
+}
+
+bool JobFileScan::CheckExpandedNames(int count, const xmlChar** attributes) {
+  // Only attributes in a namespace can coincide past the parser's own check of names.
+  int in_namespace = 0;
+  for (int i = 0; i < count; ++i) in_namespace += attributes[i * 5 + 2] != nullptr;
+  if (in_namespace < 2) return true;
+  std::vector<ExpandedName<char>>& names = parser_->names;
+  names.clear();
+  for (int i = 0; i < count; ++i) {
+    const xmlChar** attribute = attributes + i * 5;  // local name, prefix, URI, value, value end
+    names.push_back({attribute[2] ? Chars(attribute[2]) : "", Chars(attribute[0])});
+  }
+  const ExpandedName<char>* repeated = RepeatedExpandedName(&names);
+  if (repeated) {
+    Fail(XML_NS_ERR_ATTRIBUTE_REDEFINED, "Namespaced Attribute " + std::string(repeated->local_name) + " in '" +
+                                             std::string(repeated->namespace_name) + "' redefined");
+  }
+  return !repeated;
 }
 
 bool JobFileScan::ReadAttributes(const xmlChar* element, const std::vector<const xmlChar*>& keys, int count,
@@ -388,7 +335,7 @@ bool JobFileScan::ReadAttributes(const xmlChar* element, const std::vector<const
     }
     std::string& expanded = parser.expanded[row];
     expanded.clear();
-    if (!Expanded(ExpandAttributeText(parser.doc(), raw, &parser.budget, &expanded))) return false;
+    if (!Expanded(ExpandAttributeText(parser.doc(), raw, &expanded))) return false;
     NormalizeIfTokens(parser.doc(), element, attribute[0], &expanded);
     parser.values[row] = expanded;
   }
@@ -406,12 +353,12 @@ bool JobFileScan::ReadNodeAttributes(xmlNodePtr element) {
     while (attribute && (attribute->ns || !xmlStrEqual(attribute->name, name))) attribute = attribute->next;
     Expansion expansion;
     if (attribute) {
-      expansion = ExpandAttributeNodes(parser.doc(), attribute->children, &parser.budget, &expanded);
+      expansion = ExpandAttributeNodes(parser.doc(), attribute->children, &expanded);
     } else {
       // A default from the document type, as the parser supplies for the document's own elements.
       xmlAttributePtr declaration = xmlGetDtdQAttrDesc(parser.doc()->intSubset, element->name, name, nullptr);
       if (!declaration || !declaration->defaultValue) continue;
-      expansion = ExpandAttributeText(parser.doc(), Chars(declaration->defaultValue), &parser.budget, &expanded);
+      expansion = ExpandAttributeText(parser.doc(), Chars(declaration->defaultValue), &expanded);
     }
     if (!Expanded(expansion)) return false;
     NormalizeIfTokens(parser.doc(), element->name, name, &expanded);
@@ -433,9 +380,7 @@ void JobFileScan::WalkEntity(xmlEntityPtr entity) {
       continue;
     }
     parser.walk.back().first = node->next;
-    if (!parser.budget.Spend(ExpansionBudget::kUnitsPerNode)) {
-      Fail(XML_ERR_ENTITY_LOOP, "Maximum entity amplification factor exceeded");
-    } else if (node->type == XML_ELEMENT_NODE) {
+    if (node->type == XML_ELEMENT_NODE) {
       if (IsFileElement(node) && ReadNodeAttributes(node) && sink_->WantsFiles()) sink_->OnFile(parser.values);
       parser.walk.emplace_back(node->children, entity_depth);
     } else if (node->type == XML_ENTITY_REF_NODE) {
@@ -464,9 +409,6 @@ bool JobFileScan::Expanded(const Expansion& expansion) {
       break;
     case ExpansionResult::kTooDeep:
       Fail(XML_ERR_ENTITY_LOOP, "Detected an entity reference loop");
-      break;
-    case ExpansionResult::kOverBudget:
-      Fail(XML_ERR_ENTITY_LOOP, "Maximum entity amplification factor exceeded");
       break;
   }
   return false;

@@ -14,7 +14,6 @@
 #include <string_view>
 #include <vector>
 
-#include "reader/job_file_limits.h"
 #include "reader/libxml2/xml_attribute_text.h"
 #include "reader/scan_sink.h"
 
@@ -28,15 +27,10 @@ struct ScanFailure {
   bool out_of_memory = false;
 };
 
+// The program's own limits (depth, attributes, what entities expand to) are judged on the
+// bytes before they reach the scan; it judges well-formedness only.
 class JobFileScan {
  public:
-  // Elements nested deeper than this make the file fail.
-  static constexpr int kMaxDepth = static_cast<int>(limits::kMaxDepth);
-  // So does an element with more attributes (namespace declarations included), more
-  // namespace declarations in scope, or a document type that declares more attributes:
-  // libxml2 2.9 spends time on each that grows with the square of their number.
-  static constexpr std::size_t kMaxAttributes = limits::kMaxAttributes;
-
   // `root_names` and `file_names` are the attribute names wanted (UTF-8).
   JobFileScan(std::vector<std::string> root_names, std::vector<std::string> file_names, ScanSink* sink);
   ~JobFileScan();
@@ -56,10 +50,9 @@ class JobFileScan {
   friend class Callbacks;
 
   bool Parse(const char* bytes, std::size_t size, bool terminate);
-  // Refuses a start tag with too many attributes that the parser is still waiting to see whole.
-  void CheckPendingTag();
-  // Fails the scan when `count` of `what` passes kMaxAttributes; false once failed.
-  bool CheckLimit(std::size_t count, const char* what);
+  // Fails the scan when two of an element's attributes have the same namespace and local
+  // name; false once failed.
+  bool CheckExpandedNames(int count, const xmlChar** attributes);
   // Looks up the wanted names in the parser's dictionary, so attributes match by pointer.
   void InternNames();
   // Fills the values of the wanted attributes from the parser's attribute array.

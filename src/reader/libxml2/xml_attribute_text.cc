@@ -52,18 +52,18 @@ std::uint32_t CharacterReference(std::string_view digits) {
 
 class Expander {
  public:
-  Expander(xmlDocPtr doc, ExpansionBudget* budget, std::string* out) : doc_(doc), budget_(budget), out_(out) {}
+  Expander(xmlDocPtr doc, std::string* out) : doc_(doc), out_(out) {}
 
   // `depth` 0 is the attribute's own text; above that, replacement text of entities.
   ExpansionResult Text(std::string_view text, int depth) {
     while (!text.empty()) {
       std::size_t amp = text.find('&');
-      if (!Literal(text.substr(0, amp), depth)) return ExpansionResult::kOverBudget;
+      Literal(text.substr(0, amp), depth);
       if (amp == std::string_view::npos) break;
       std::size_t semicolon = text.find(';', amp);
       if (semicolon == std::string_view::npos) return ExpansionResult::kBadReference;
       std::string_view reference = text.substr(amp + 1, semicolon - amp - 1);
-      ExpansionResult result = !reference.empty() && reference[0] == '#' ? Character(reference.substr(1), depth)
+      ExpansionResult result = !reference.empty() && reference[0] == '#' ? Character(reference.substr(1))
                                                                           : Entity(reference, depth);
       if (result != ExpansionResult::kOk) return result;
       text.remove_prefix(semicolon + 1);
@@ -82,7 +82,6 @@ class Expander {
     std::string_view content = entity->content ? reinterpret_cast<const char*>(entity->content) : "";
     switch (entity->etype) {
       case XML_INTERNAL_PREDEFINED_ENTITY:
-        if (!budget_->Spend(content.size())) return ExpansionResult::kOverBudget;
         out_->append(content);
         return ExpansionResult::kOk;
       case XML_INTERNAL_GENERAL_ENTITY:
@@ -92,30 +91,26 @@ class Expander {
     }
   }
 
-  bool Literal(std::string_view text, int depth) {
+  void Literal(std::string_view text, int depth) {
     if (depth == 0) {
       out_->append(text);
-      return true;
+      return;
     }
-    if (!budget_->Spend(text.size())) return false;
     for (char c : text) out_->push_back(c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
-    return true;
   }
 
   // The entity that the last failure concerns.
   const std::string& entity() const { return entity_; }
 
  private:
-  ExpansionResult Character(std::string_view digits, int depth) {
+  ExpansionResult Character(std::string_view digits) {
     std::uint32_t c = CharacterReference(digits);
     if (c == 0) return ExpansionResult::kBadReference;
-    if (depth > 0 && !budget_->Spend(4)) return ExpansionResult::kOverBudget;
     AppendUtf8(c, out_);
     return ExpansionResult::kOk;
   }
 
   xmlDocPtr doc_;
-  ExpansionBudget* budget_;
   std::string* out_;
   std::string entity_;
 };
@@ -131,20 +126,18 @@ Expansion Finish(ExpansionResult result, const Expander& expander) {
 
 }  // namespace
 
-Expansion ExpandAttributeText(xmlDocPtr doc, std::string_view raw, ExpansionBudget* budget, std::string* out) {
-  Expander expander(doc, budget, out);
+Expansion ExpandAttributeText(xmlDocPtr doc, std::string_view raw, std::string* out) {
+  Expander expander(doc, out);
   return Finish(expander.Text(raw, 0), expander);
 }
 
-Expansion ExpandAttributeNodes(xmlDocPtr doc, xmlNodePtr children, ExpansionBudget* budget, std::string* out) {
-  Expander expander(doc, budget, out);
+Expansion ExpandAttributeNodes(xmlDocPtr doc, xmlNodePtr children, std::string* out) {
+  Expander expander(doc, out);
   for (xmlNodePtr node = children; node; node = node->next) {
     ExpansionResult result = ExpansionResult::kOk;
     if (node->type == XML_TEXT_NODE && node->content) {
-      // Text of an entity's content: charged like replacement text, already normalised.
-      std::string_view text = reinterpret_cast<const char*>(node->content);
-      if (!budget->Spend(text.size())) result = ExpansionResult::kOverBudget;
-      else out->append(text);
+      // Text of an entity's content, already normalised.
+      out->append(reinterpret_cast<const char*>(node->content));
     } else if (node->type == XML_ENTITY_REF_NODE) {
       result = expander.Entity(reinterpret_cast<const char*>(node->name), 1);
     }

@@ -9,8 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "reader/libxml2/xml_expansion_budget.h"
-
 namespace velkor {
 
 enum class ExpansionResult {
@@ -19,7 +17,6 @@ enum class ExpansionResult {
   kExternalEntity,    // `entity` names it
   kBadReference,
   kTooDeep,
-  kOverBudget,
 };
 
 struct Expansion {
@@ -29,12 +26,12 @@ struct Expansion {
 
 // Appends the resolved text of an attribute value as the parser handed it over. White
 // space that entity replacement text brings in becomes spaces, as attribute-value
-// normalisation asks; every byte of replacement text is charged to `budget`.
-Expansion ExpandAttributeText(xmlDocPtr doc, std::string_view raw, ExpansionBudget* budget, std::string* out);
+// normalisation asks. What it may expand to, the program's own limits have judged before.
+Expansion ExpandAttributeText(xmlDocPtr doc, std::string_view raw, std::string* out);
 
 // The same for an attribute of an element that came out of an entity: its value is a list
 // of text and entity reference nodes.
-Expansion ExpandAttributeNodes(xmlDocPtr doc, xmlNodePtr children, ExpansionBudget* budget, std::string* out);
+Expansion ExpandAttributeNodes(xmlDocPtr doc, xmlNodePtr children, std::string* out);
 
 // Attributes that the document type declares as tokens (anything but CDATA) lose leading
 // and trailing spaces and keep single spaces between tokens, after their references are

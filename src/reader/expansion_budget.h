@@ -1,8 +1,9 @@
-// Limits on what entity references can make of a small file. libxml2 catches the classic
-// nested entity bomb, but not a large entity referenced over and over (quadratic blow-up),
-// nor a document type declaration that makes it keep large entity trees in memory.
-#ifndef VELKOR_READER_LIBXML2_XML_EXPANSION_BUDGET_H_
-#define VELKOR_READER_LIBXML2_XML_EXPANSION_BUDGET_H_
+// Limits on what entity references can make of a small file, the same whichever library
+// reads it: XML libraries catch the classic nested entity bomb, but not always a large
+// entity referenced over and over (quadratic blow-up), nor a document type declaration
+// that makes them keep large entity trees in memory.
+#ifndef VELKOR_READER_EXPANSION_BUDGET_H_
+#define VELKOR_READER_EXPANSION_BUDGET_H_
 
 #include <cstddef>
 
@@ -52,4 +53,4 @@ class ExpansionBudget {
 
 }  // namespace velkor
 
-#endif  // VELKOR_READER_LIBXML2_XML_EXPANSION_BUDGET_H_
+#endif  // VELKOR_READER_EXPANSION_BUDGET_H_
