@@ -4,8 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "reader/declared_encoding.h"
-#include "reader/job_file_limits.h"
+#include "reader/expanded_attribute_names.h"
 #include "text/utf.h"
 
 namespace velkor::msxml {
@@ -23,10 +22,7 @@ std::u16string_view Text(const wchar_t* text, int length) {
                             : std::u16string_view();
 }
 
-std::u16string Number(std::size_t value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
+constexpr std::uint32_t kAttributeRedefined = 203;  // libxml2's number for the same fault
 
 // The reader's messages end in a line end; one inside would break the report's line.
 std::u16string OneLine(std::u16string_view message) {
@@ -73,14 +69,11 @@ HRESULT SaxHandler::startElement(const wchar_t*, int, const wchar_t*, int, const
                                  ISAXAttributes* attributes) {
   if (Going() != S_OK) return E_FAIL;
   try {
-    if (++depth_ > limits::kMaxDepth) {
-      return Fail(locator_, kLimitRefused, u"Excessive depth in document: " + Number(limits::kMaxDepth));
-    }
+    // Depth and attribute counts are the markup guard's, which judged these bytes first.
+    ++depth_;
     int count = 0;
-    if (attributes && SUCCEEDED(attributes->getLength(&count)) && static_cast<std::size_t>(count) > limits::kMaxAttributes) {
-      return Fail(locator_, kLimitRefused,
-                  u"Excessive number of attributes on an element: more than " + Number(limits::kMaxAttributes));
-    }
+    if (attributes && FAILED(attributes->getLength(&count))) count = 0;
+    if (!CheckExpandedNames(attributes, count)) return E_FAIL;
     if (depth_ == 1) {
       ReadValues(attributes, root_names_);
       sink_->OnRoot(values_);
@@ -94,6 +87,28 @@ HRESULT SaxHandler::startElement(const wchar_t*, int, const wchar_t*, int, const
     failed_ = true;
     return E_FAIL;
   }
+}
+
+bool SaxHandler::CheckExpandedNames(ISAXAttributes* attributes, int count) {
+  names_.clear();
+  int in_namespace = 0;
+  for (int index = 0; index < count; ++index) {
+    const wchar_t *uri = nullptr, *local_name = nullptr;
+    int uri_length = 0, local_length = 0;
+    if (FAILED(attributes->getURI(index, &uri, &uri_length)) ||
+        FAILED(attributes->getLocalName(index, &local_name, &local_length))) {
+      continue;
+    }
+    in_namespace += uri_length > 0;
+    names_.push_back({Text(uri, uri_length), Text(local_name, local_length)});
+  }
+  // Only attributes in a namespace can coincide past the parser's own check of names.
+  const ExpandedName<char16_t>* repeated = in_namespace < 2 ? nullptr : RepeatedExpandedName(&names_);
+  if (repeated) {
+    Fail(locator_, kAttributeRedefined, u"Namespaced Attribute " + std::u16string(repeated->local_name) + u" in '" +
+                                            std::u16string(repeated->namespace_name) + u"' redefined");
+  }
+  return !repeated;
 }
 
 HRESULT SaxHandler::endElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*, int) {

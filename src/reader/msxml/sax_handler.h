@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "reader/expanded_attribute_names.h"
 #include "reader/job_file_reader.h"
 #include "reader/msxml/sax_api.h"
 #include "reader/scan_sink.h"
@@ -58,6 +59,8 @@ class SaxHandler final : public ISAXContentHandler, public ISAXErrorHandler {
   HRESULT Going() const { return sink_ && !failed_ ? S_OK : E_FAIL; }
   // Records the first failure, where `locator` says the parse is; always E_FAIL.
   HRESULT Fail(ISAXLocator* locator, std::uint32_t code, std::u16string reason);
+  // False, failed, when two of the attributes have one namespace and local name.
+  bool CheckExpandedNames(ISAXAttributes* attributes, int count);
   // The values of the wanted attributes named in `names`, into values_.
   void ReadValues(ISAXAttributes* attributes, const std::vector<std::u16string>& names);
 
@@ -69,6 +72,7 @@ class SaxHandler final : public ISAXContentHandler, public ISAXErrorHandler {
   std::vector<std::u16string> file_names_;
   std::vector<std::string> texts_;  // UTF-8 values, storage kept from element to element
   ScanValues values_;
+  std::vector<ExpandedName<char16_t>> names_;  // of one element's attributes
   bool failed_ = false;
   ParseError failure_;
   std::exception_ptr exception_;
