@@ -1,8 +1,8 @@
 #include "reader/recoding_scan.h"
 
-#include <utility>
+#include <string_view>
 
-#include "text/utf.h"
+#include "reader/declared_encoding.h"
 
 namespace velkor {
 namespace {
@@ -27,63 +27,122 @@ constexpr char16_t kKoi8R[128] = {
     0x042C, 0x042B, 0x0417, 0x0428, 0x042D, 0x0429, 0x0427, 0x042A,
 };
 
-constexpr std::size_t kDeclarationBytes = 512;  // a declaration is never longer
+constexpr std::size_t kDeclarationBytes = 1024;  // a declaration is never longer (in UTF-16 too)
+constexpr char kNotUtf8 = '\xFF';  // for a lone surrogate: the library then reports the fault
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string Lowered(std::string text) {
-  for (char& c : text) c = Lower(c);
-  return text;
+void AppendUtf8(char32_t c, std::string* out) {
+  if (c < 0x80) {
+    *out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    *out += static_cast<char>(0xC0 | (c >> 6));
+    *out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    *out += static_cast<char>(0xE0 | (c >> 12));
+    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    *out += static_cast<char>(0xF0 | (c >> 18));
+    *out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The span of the encoding name in a declaration at the start of `text`; npos when none.
+std::pair<std::size_t, std::size_t> EncodingName(std::string_view text) {
+  constexpr auto kNone = std::make_pair(std::string_view::npos, std::string_view::npos);
+  const std::size_t end = text.find("?>");
+  if (text.substr(0, 5) != "<?xml" || end == std::string_view::npos) return kNone;
+  std::size_t name = text.substr(0, end).find("encoding");
+  if (name != std::string_view::npos) name = text.find_first_of("\"'", name);
+  if (name == std::string_view::npos || name > end) return kNone;
+  const std::size_t name_end = text.find(text[name], name + 1);
+  return name_end < end ? std::make_pair(name + 1, name_end) : kNone;
 }
 
 }  // namespace
 
 bool RecodingScan::Feed(const char* bytes, std::size_t size) {
-  if (decided_) return Pass(bytes, size);
+  if (mode_ != Mode::kUndecided) return Pass(bytes, size);
   start_.append(bytes, size);
   if (start_.find('>') == std::string::npos && start_.size() < kDeclarationBytes) return true;
   return Decide();
 }
 
 bool RecodingScan::Finish() {
-  if (!decided_ && !Decide()) return false;
+  if (mode_ == Mode::kUndecided && !Decide()) return false;
+  if (odd_byte_ >= 0 || high_surrogate_) {
+    const char rest[] = {kNotUtf8};
+    if (!library_->Feed(rest, 1)) return false;
+  }
   return library_->Finish();
 }
 
-// The declaration's encoding name is put as UTF-8; what follows it is recoded.
+// The declaration's encoding name becomes UTF-8, in the recoded start.
 bool RecodingScan::Decide() {
-  decided_ = true;
   std::string start = std::move(start_);
-  const std::size_t end = start.find("?>");
-  if (start.compare(0, 5, "<?xml") == 0 && end != std::string::npos) {
-    const std::string declaration = Lowered(start.substr(0, end));
-    std::size_t name = declaration.find("encoding");
-    if (name != std::string::npos) name = declaration.find_first_of("\"'", name);
-    const std::size_t name_end = name == std::string::npos ? name : declaration.find(declaration[name], name + 1);
-    if (name_end != std::string::npos && declaration.substr(name + 1, name_end - name - 1) == "koi8-r") {
-      table_ = kKoi8R;
-      start.replace(name + 1, name_end - name - 1, "UTF-8");
-      const std::size_t head = start.find("?>") + 2;  // the declaration, in ASCII
-      return library_->Feed(start.data(), head) && Pass(start.data() + head, start.size() - head);
-    }
+  const DetectedEncoding detected = DetectEncoding(start);
+  mode_ = detected.family == EncodingFamily::kUtf16Le   ? Mode::kUtf16Le
+          : detected.family == EncodingFamily::kUtf16Be ? Mode::kUtf16Be
+                                                        : Mode::kAsIs;
+  std::size_t from = 0;
+  if (mode_ == Mode::kAsIs) {
+    const auto name = EncodingName(start);
+    std::string lowered = name.first == std::string::npos ? "" : start.substr(name.first, name.second - name.first);
+    for (char& c : lowered) c = Lower(c);
+    if (lowered != "koi8-r") return Pass(start.data(), start.size());
+    mode_ = Mode::kKoi8R;
+  } else {
+    from = detected.bom_bytes;
   }
-  return Pass(start.data(), start.size());
+  recoded_.clear();
+  Recode(start.data() + from, start.size() - from);
+  const auto name = EncodingName(recoded_);
+  if (name.first != std::string::npos) recoded_.replace(name.first, name.second - name.first, "UTF-8");
+  return recoded_.empty() || library_->Feed(recoded_.data(), recoded_.size());
 }
 
 bool RecodingScan::Pass(const char* bytes, std::size_t size) {
-  if (!table_) return size == 0 || library_->Feed(bytes, size);
+  if (mode_ == Mode::kAsIs) return size == 0 || library_->Feed(bytes, size);
   recoded_.clear();
-  std::u16string unit(1, u' ');
+  Recode(bytes, size);
+  return recoded_.empty() || library_->Feed(recoded_.data(), recoded_.size());
+}
+
+void RecodingScan::Recode(const char* bytes, std::size_t size) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+  if (mode_ == Mode::kKoi8R) {
+    for (std::size_t at = 0; at < size; ++at) AppendUtf8(in[at] < 0x80 ? in[at] : kKoi8R[in[at] - 0x80], &recoded_);
+    return;
+  }
+  const bool little_endian = mode_ == Mode::kUtf16Le;
   for (std::size_t at = 0; at < size; ++at) {
-    const unsigned char byte = static_cast<unsigned char>(bytes[at]);
-    if (byte < 0x80) {
-      recoded_ += static_cast<char>(byte);
+    if (odd_byte_ < 0) {
+      odd_byte_ = in[at];
       continue;
     }
-    unit[0] = table_[byte - 0x80];
-    AppendUtf8Of(unit, &recoded_);
+    const unsigned first = static_cast<unsigned>(odd_byte_), second = in[at];
+    odd_byte_ = -1;
+    const char16_t unit = static_cast<char16_t>(little_endian ? (second << 8 | first) : (first << 8 | second));
+    if (high_surrogate_) {
+      const char16_t high = high_surrogate_;
+      high_surrogate_ = 0;
+      if (unit >= 0xDC00 && unit < 0xE000) {
+        AppendUtf8(0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (unit - 0xDC00), &recoded_);
+        continue;
+      }
+      recoded_ += kNotUtf8;
+    }
+    if (unit >= 0xD800 && unit < 0xDC00) {
+      high_surrogate_ = unit;
+    } else if (unit >= 0xDC00 && unit < 0xE000) {
+      recoded_ += kNotUtf8;
+    } else {
+      AppendUtf8(unit, &recoded_);
+    }
   }
-  return recoded_.empty() || library_->Feed(recoded_.data(), recoded_.size());
 }
 
 }  // namespace velkor

@@ -101,6 +101,8 @@ TEST_F(ReaderTableTest, EveryRow) {
        "<r title='&#x41;&#66;'><file oldName='&#1071;'/><![CDATA[<file oldName='no'/>]]><!-- <file oldName='no'/> -->"
        "<?pi <file oldName='no'/>?><d><file oldName='2'><file oldName='3'/></file></d></r>",
        "album: AB|||\nЯ" + tail + "2" + tail + "3" + tail},
+      {"not plain: white space and text between tags", "<r>\n <file oldName='a/b' title=\"x>y\"/>\n t&#32;&amp; <file\n"
+       "oldName='c' />\t</r >\n<!-- end -->\n", no_album + "a/b|||x>y|||||\nc" + tail},
       {"UTF-16LE with a mark, declared", Utf16("<?xml version='1.0' encoding='UTF-16'?>" + unicode, true, true), unicode_rows},
       {"UTF-16BE with a mark", Utf16(unicode, false, true), unicode_rows},
       {"KOI8-R", "<?xml version='1.0' encoding='koi8-r'?><album artist='\xEB\xC9\xCE\xCF'><file oldName='\xF0.mp3'/></album>",

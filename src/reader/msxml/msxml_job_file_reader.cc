@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "reader/entity_scan.h"
+#include "reader/markup_rewrite_scan.h"
 #include "reader/msxml/sax_scan.h"
 #include "reader/recoding_scan.h"
 
@@ -24,8 +24,10 @@ void MsxmlJobFileReader::NewReading() {
   ISAXXMLReader* reader = reader_.get();
   reading_ = std::make_unique<JobFileReading>(
       platform_, kept_bytes_, [reader](ScanSink* sink) -> std::unique_ptr<LibraryScan> {
-        // The reader lacks KOI8-R, and keeps no entity of a document type.
-        return std::make_unique<RecodingScan>(std::make_unique<EntityScan>(std::make_unique<SaxScan>(reader, sink)));
+        // Wine's reader lacks KOI8-R, keeps no entity of a document type, and keeps every
+        // text node until the end of the document (in UTF-16 as well: it gets UTF-8).
+        return std::make_unique<RecodingScan>(
+            std::make_unique<MarkupRewriteScan>(std::make_unique<SaxScan>(reader, sink)));
       });
 }
 

@@ -1,4 +1,4 @@
-#include "reader/entity_scan.h"
+#include "reader/markup_rewrite_scan.h"
 
 #include <algorithm>
 #include <string_view>
@@ -11,6 +11,7 @@ constexpr std::size_t kLongestProlog = 1024 * 1024;  // past this, entities are 
 // library as references, which then fail: a few bytes must not become gigabytes.
 constexpr std::size_t kAmplification = 10;
 constexpr std::size_t kFreeReplacement = 1024 * 1024;
+constexpr std::size_t kLongestSpace = 64 * 1024;  // white space held at most
 constexpr std::string_view kCommentOpen = "<!--";
 constexpr std::string_view kCDataOpen = "<![CDATA[";
 
@@ -62,7 +63,7 @@ class PrologReader {
 
 }  // namespace
 
-bool EntityScan::Feed(const char* bytes, std::size_t size) {
+bool MarkupRewriteScan::Feed(const char* bytes, std::size_t size) {
   if (prolog_read_) return Pass(bytes, size);
   start_.append(bytes, size);
   if (!ReadProlog(false)) return true;
@@ -70,20 +71,22 @@ bool EntityScan::Feed(const char* bytes, std::size_t size) {
 }
 
 // The prolog as it is; what follows it, through Pass().
-bool EntityScan::PassStart() {
+bool MarkupRewriteScan::PassStart() {
   std::string start = std::move(start_);
-  const std::size_t prolog = entities_.empty() ? 0 : prolog_end_;
+  const std::size_t prolog = rewriting_ ? prolog_end_ : 0;
   if (prolog > 0 && !library_->Feed(start.data(), prolog)) return false;
   return Pass(start.data() + prolog, start.size() - prolog);
 }
 
-bool EntityScan::Finish() {
+bool MarkupRewriteScan::Finish() {
   if (!prolog_read_) {
     ReadProlog(true);
     if (!PassStart()) return false;
   }
   out_.clear();
   if (state_ == State::kReference) EndReference(false);
+  if (state_ == State::kAfterTag) EndAfterTag(false);
+  if (slash_) out_ += '/';
   if (!out_.empty() && !library_->Feed(out_.data(), out_.size())) return false;
   return library_->Finish();
 }
@@ -91,12 +94,19 @@ bool EntityScan::Finish() {
 // The prolog up to the end of the document type: only the internal subset's entity
 // declarations matter. Whatever cannot be read here is left for the library to judge,
 // with no entity replaced.
-bool EntityScan::ReadProlog(bool at_end) {
+bool MarkupRewriteScan::ReadProlog(bool at_end) {
   const PrologReader reader(start_);
   std::size_t at = 0;
   auto give_up = [&] {
     entities_.clear();
     prolog_read_ = true;
+    rewriting_ = false;
+    return true;
+  };
+  auto rewrite_from = [&](std::size_t end) {
+    prolog_end_ = end;
+    prolog_read_ = true;
+    rewriting_ = true;
     return true;
   };
   auto more = [&] { return at_end || start_.size() > kLongestProlog ? give_up() : false; };
@@ -115,7 +125,7 @@ bool EntityScan::ReadProlog(bool at_end) {
     } else if (reader.Prefix(at, "<!DOCTYPE") || reader.Prefix(at, kCommentOpen)) {
       return more();
     } else {
-      return give_up();  // the root element: no document type
+      return rewrite_from(at);  // the root element: no document type
     }
     if (at == PrologReader::kMore) return more();
   }
@@ -128,7 +138,7 @@ bool EntityScan::ReadProlog(bool at_end) {
     } else if (c == '"' || c == '\'') {
       quote = c;
     } else if (c == '>') {
-      return give_up();  // no internal subset
+      return rewrite_from(at + 1);  // no internal subset
     } else if (c == '[') {
       ++at;
       break;
@@ -142,9 +152,7 @@ bool EntityScan::ReadProlog(bool at_end) {
       reader.SkipSpace(&at);
       if (at >= start_.size()) return more();
       if (start_[at] != '>') return give_up();
-      prolog_end_ = at + 1;
-      prolog_read_ = true;
-      return true;
+      return rewrite_from(at + 1);
     }
     std::size_t end = PrologReader::kMore;
     if (reader.At(at, kCommentOpen)) {
@@ -186,18 +194,18 @@ bool EntityScan::ReadProlog(bool at_end) {
   }
 }
 
-bool EntityScan::Pass(const char* bytes, std::size_t size) {
-  if (entities_.empty()) return size == 0 || library_->Feed(bytes, size);
+bool MarkupRewriteScan::Pass(const char* bytes, std::size_t size) {
+  if (!rewriting_) return size == 0 || library_->Feed(bytes, size);
   read_ += size;
   out_.clear();
   for (std::size_t at = 0; at < size; ++at) Step(bytes[at]);
   return out_.empty() || library_->Feed(out_.data(), out_.size());
 }
 
-void EntityScan::Step(char c) {
+void MarkupRewriteScan::Step(char c) {
   switch (state_) {
     case State::kText:
-      if (c == '&') {
+      if (c == '&' && !entities_.empty()) {
         before_reference_ = state_;
         state_ = State::kReference;
         pending_.assign(1, c);
@@ -240,7 +248,7 @@ void EntityScan::Step(char c) {
       break;
     }
     case State::kTag:
-      if (quote_ && c == '&') {
+      if (quote_ && c == '&' && !entities_.empty()) {
         before_reference_ = state_;
         state_ = State::kReference;
         pending_.assign(1, c);
@@ -248,12 +256,30 @@ void EntityScan::Step(char c) {
       }
       if (quote_) {
         if (c == quote_) quote_ = 0;
-      } else if (c == '"' || c == '\'') {
-        quote_ = c;
-      } else if (c == '>') {
-        state_ = State::kText;
+        break;
+      }
+      {
+        const bool empty_element = slash_ && c == '>';
+        if (slash_ && !empty_element) out_ += '/';
+        slash_ = c == '/';
+        if (slash_) return;
+        if (c == '"' || c == '\'') {
+          quote_ = c;
+        } else if (c == '>') {
+          state_ = State::kAfterTag;
+          tag_end_ = empty_element ? "/>" : ">";
+          return;
+        }
       }
       break;
+    case State::kAfterTag:
+      if (IsSpace(c) && space_.size() < kLongestSpace) {
+        space_ += c;
+        return;
+      }
+      EndAfterTag(c == '<');
+      Step(c);
+      return;
     case State::kReference:
       if (c == ';') {
         EndReference(true);
@@ -270,8 +296,20 @@ void EntityScan::Step(char c) {
   out_ += c;
 }
 
+void MarkupRewriteScan::EndAfterTag(bool inside) {
+  state_ = State::kText;
+  if (inside) {
+    out_ += space_;
+    out_ += tag_end_;
+  } else {
+    out_ += tag_end_;
+    out_ += space_;
+  }
+  space_.clear();
+}
+
 // In an attribute value, the value's own quotes are written as references.
-void EntityScan::EndReference(bool complete) {
+void MarkupRewriteScan::EndReference(bool complete) {
   state_ = before_reference_;
   const auto entity = complete ? entities_.find(std::string_view(pending_).substr(1)) : entities_.end();
   const bool within = entity != entities_.end() &&
