@@ -15,6 +15,40 @@ constexpr std::size_t kLongestSpace = 64 * 1024;  // white space held at most
 constexpr std::string_view kCommentOpen = "<!--";
 constexpr std::string_view kCDataOpen = "<![CDATA[";
 
+// A replacement text that is never handed over: the library reports the reference.
+constexpr std::string_view kUnreadable = "%";
+constexpr int kDeepest = 40;  // entities within entities
+
+// The replacement text of an entity's literal value: character references are replaced as
+// it is declared, those to '&' and '<' must be (they are markup once replaced); the others
+// mean the same either way and stay, so that no encoding is assumed. A parameter entity
+// reference makes it unreadable here.
+std::string ReplacementText(std::string value) {
+  if (value.find('%') != std::string::npos) return std::string(kUnreadable);
+  std::string text;
+  for (std::size_t at = 0; at < value.size();) {
+    const std::size_t end = value.compare(at, 2, "&#") == 0 ? value.find(';', at) : std::string::npos;
+    if (end == std::string::npos) {
+      text += value[at++];
+      continue;
+    }
+    const bool hex = at + 2 < end && (value[at + 2] == 'x');
+    unsigned long code = 0;
+    for (std::size_t digit = at + (hex ? 3 : 2); digit < end && code < 0x110000; ++digit) {
+      const char c = value[digit];
+      const int number = c >= '0' && c <= '9' ? c - '0' : hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1;
+      code = number < 0 ? 0x110000 : code * (hex ? 16 : 10) + static_cast<unsigned long>(number);
+    }
+    if (code == '&' || code == '<') {
+      text += static_cast<char>(code);
+    } else {
+      text.append(value, at, end + 1 - at);
+    }
+    at = end + 1;
+  }
+  return text;
+}
+
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsNameChar(char c) { return !IsSpace(c) && std::string_view("<>&;'\"=%#[]/").find(c) == std::string_view::npos; }
 bool Ends(const std::string& text, std::string_view ending) {
@@ -174,13 +208,9 @@ bool MarkupRewriteScan::ReadProlog(bool at_end) {
       if (value_end < end && name_end > name) {
         std::string text = start_.substr(value + 1, value_end - value - 1);
         const std::string key = start_.substr(name, name_end - name);
-        // The first declaration binds; a value with markup or references is the library's.
-        if (text.find_first_of("&%<") == std::string::npos && entities_.count(key) == 0) {
-          longest_name_ = std::max(longest_name_, key.size());
-          entities_.emplace(key, std::move(text));
-        } else {
-          entities_.emplace(key, std::string(1, '&'));  // never replaced
-        }
+        // The first declaration binds.
+        longest_name_ = std::max(longest_name_, key.size());
+        entities_.emplace(key, ReplacementText(std::move(text)));
       }
     } else if (reader.At(at, "<!")) {
       end = reader.PastDeclaration(at);
@@ -255,6 +285,10 @@ void MarkupRewriteScan::Step(char c) {
         return;
       }
       if (quote_) {
+        if (c == quote_ && replacing_ > quote_depth_) {
+          out_ += c == '"' ? "&quot;" : "&apos;";  // a replacement text's quote is data
+          return;
+        }
         if (c == quote_) quote_ = 0;
         break;
       }
@@ -265,6 +299,7 @@ void MarkupRewriteScan::Step(char c) {
         if (slash_) return;
         if (c == '"' || c == '\'') {
           quote_ = c;
+          quote_depth_ = replacing_;
         } else if (c == '>') {
           state_ = State::kAfterTag;
           tag_end_ = empty_element ? "/>" : ">";
@@ -309,20 +344,23 @@ void MarkupRewriteScan::EndAfterTag(bool inside) {
 }
 
 // In an attribute value, the value's own quotes are written as references.
+// A replacement text goes through the rewriting as if written in place of its reference;
+// in an attribute value, its quotes are data.
 void MarkupRewriteScan::EndReference(bool complete) {
   state_ = before_reference_;
-  const auto entity = complete ? entities_.find(std::string_view(pending_).substr(1)) : entities_.end();
-  const bool within = entity != entities_.end() &&
-                      (replaced_ += entity->second.size()) <= kFreeReplacement + kAmplification * read_;
-  if (!within || entity->second == "&") {
-    out_ += pending_;
-    if (complete) out_ += ';';
-  } else if (state_ == State::kTag) {
-    for (char c : entity->second) out_ += c == quote_ ? (c == '"' ? "&quot;" : "&apos;") : std::string(1, c);
-  } else {
-    out_ += entity->second;
-  }
+  const std::string reference = std::move(pending_);
   pending_.clear();
+  const auto entity = complete ? entities_.find(std::string_view(reference).substr(1)) : entities_.end();
+  const bool within = entity != entities_.end() && entity->second != kUnreadable && replacing_ < kDeepest &&
+                      (replaced_ += entity->second.size()) <= kFreeReplacement + kAmplification * read_;
+  if (!within) {
+    out_ += reference;
+    if (complete) out_ += ';';
+    return;
+  }
+  ++replacing_;
+  for (char c : entity->second) Step(c);
+  --replacing_;
 }
 
 }  // namespace velkor

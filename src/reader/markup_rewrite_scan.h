@@ -1,7 +1,7 @@
 // A library scan for a library that keeps no entity of a document type, and keeps every
 // text node until the end of the document; the markup is rewritten, its meaning to a job
-// unchanged. Each reference, in text or an attribute value, to an internal entity whose
-// value is plain text (no markup, no reference) is handed over as that text; white space
+// unchanged. Each reference, in text or an attribute value, to an internal entity is
+// handed over as its replacement text, itself rewritten; white space
 // between tags moves inside the tag before it (`<file a='1'/>\n<file` becomes
 // `<file a='1'\n/><file`), keeping its line ends, so that it is no text node at all.
 // Files that are not ASCII-compatible, and prologs this does not follow (parameter
@@ -51,6 +51,8 @@ class MarkupRewriteScan : public LibraryScan {
   State state_ = State::kText;
   State before_reference_ = State::kText;
   char quote_ = 0;        // of the attribute value being read
+  int quote_depth_ = 0;   // the replacing_ where it opened
+  int replacing_ = 0;     // replacement texts being handed over, one within another
   bool slash_ = false;    // a '/' in a tag, held until it shows whether "/>" ends the tag
   std::string tag_end_;   // ">" or "/>", held while the white space after it is read
   std::string space_;     // that white space
