@@ -39,7 +39,7 @@ class Platform {
   // ends them (LF on POSIX, CR LF on Windows); empty for an unknown ID. The text stays
   // valid for the whole run.
   virtual std::u16string_view LoadText(int id) = 0;
-  // The system's text for an error number; it may end in a line end.
+  // The system's text for an error number, without a line end at its end.
   virtual std::u16string ErrorText(SystemError error) = 0;
   // A name from a job file for the system: exact or not at all. A best-fit character could
   // name a different file that exists, so a NUL, or any character the system's path

@@ -48,8 +48,9 @@ class ReaderTableTest : public ::testing::Test {
   }
 
   // "album: ...\n" and a line per entry, fields in table order; or "error CODE: REASON";
-  // or "abandoned" when the job file was given up while its entries were read.
-  static std::string Read(JobFileReader* reader, const NativePath& path) {
+  // or "abandoned" when the job file was given up while its entries were read. With
+  // `interrupted`, a first walk stops after one entry: the reading under way is dropped.
+  static std::string Read(JobFileReader* reader, const NativePath& path, bool interrupted = false) {
     ParseError error;
     if (!reader->LoadJobFile(path, &error)) {
       return "error " + std::to_string(error.code) + ": " + Utf16ToUtf8(error.reason);
@@ -59,8 +60,10 @@ class ReaderTableTest : public ::testing::Test {
     std::string out = "album: ";
     for (const auto& binding : kAlbumBindings) out += Utf16ToUtf8(album.*binding.field) + "|";
     out.back() = '\n';
-    reader->OpenEntries();
     try {
+      TrackEntry first;
+      reader->OpenEntries();
+      if (interrupted) reader->NextEntry(&first), reader->OpenEntries();
       for (TrackEntry entry; reader->NextEntry(&entry);) {
         for (const auto& binding : kEntryBindings) out += Utf16ToUtf8(entry.*binding.field) + "|";
         out.back() = '\n';
@@ -98,13 +101,25 @@ TEST_F(ReaderTableTest, EveryRow) {
        "<r title='&#x41;&#66;'><file oldName='&#1071;'/><![CDATA[<file oldName='no'/>]]><!-- <file oldName='no'/> -->"
        "<?pi <file oldName='no'/>?><d><file oldName='2'><file oldName='3'/></file></d></r>",
        "album: AB|||\nЯ" + tail + "2" + tail + "3" + tail},
+      {"not plain: white space and text between tags", "<r>\n <file oldName='a/b' title=\"x>y\"/>\n t&#32;&amp; <file\n"
+       "oldName='c' />\t</r >\n<!-- end -->\n", no_album + "a/b|||x>y|||||\nc" + tail},
       {"UTF-16LE with a mark, declared", Utf16("<?xml version='1.0' encoding='UTF-16'?>" + unicode, true, true), unicode_rows},
       {"UTF-16BE with a mark", Utf16(unicode, false, true), unicode_rows},
+      {"KOI8-R", "<?xml version='1.0' encoding='koi8-r'?><album artist='\xEB\xC9\xCE\xCF'><file oldName='\xF0.mp3'/></album>",
+       "album: |Кино||\nП.mp3" + std::string(8, '|') + "\n"},
+      {"windows-1251", "<?xml version='1.0' encoding='windows-1251'?><album artist='\xCA\xE8\xED\xEE'><file oldName='\xCF.mp3'/></album>",
+       "album: |Кино||\nП.mp3" + std::string(8, '|') + "\n"},
       {"3000 entries, plain", "<album>" + many + "</album>", no_album + many_rows},
       {"3000 entries, not plain", "<album>" + many + "&#32;</album>", no_album + many_rows},
       {"depth 256", Repeat("<d>", 255) + "<file oldName='deep'/>" + Repeat("</d>", 255), no_album + "deep" + tail},
       {"depth 257", "<r>" + Repeat("<d>", 255) + "<file/>" + Repeat("</d>", 255) + "</r>",
        "error 1: Excessive depth in document: 256"},
+      {"attribute defaults of the document type", "<!DOCTYPE r [<!ATTLIST file genre CDATA '17'>]><r><file oldName='a' genre='3'/>"
+       "<file oldName='b'/></r>", no_album + "a||||||3||\nb||||||17||\n"},
+      {"an entity of the document type", "<!DOCTYPE r [<!ENTITY t \"T'i\"><!-- & -->]><r title='&t;'><!-- &t; -->"
+       "<file oldName='&t;.mp3' title=\"&t;&#32;&amp;\"/></r>", "album: T'i|||\nT'i.mp3|||T'i &|||||\n"},
+      {"file elements by the name as written", "<r xmlns:x='urn:x'><x:file oldName='x'/><file oldName='f'/></r>",
+       no_album + "f" + tail},
       {"1001 attributes", "<r><file" + attributes + "/></r>",
        "error 1: Excessive number of attributes on an element: more than 1000"},
       {"UTF-16 declared as UTF-8", Utf16("<?xml version='1.0' encoding='UTF-8'?><r/>", true, true),
@@ -114,7 +129,7 @@ TEST_F(ReaderTableTest, EveryRow) {
       {"UTF-8 mark, declared in lower case", "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?><r title='&#65;'/>",
        "album: A|||\n"},
       {"one attribute twice by two prefixes", "<r xmlns:a='urn:x' xmlns:b='urn:x'><e a:attr='1' b:attr='2'/></r>",
-       "error 203: Namespaced Attribute attr in 'urn:x' redefined"},
+       "error *: Namespaced Attribute attr in 'urn:x' redefined"},  // Wine's reader has one code for all
       {"text whose first character the 64 KiB pieces cut in two",
        "<album><!--" + std::string(65521, 'x') + "-->\xC3\xA9<file oldName='a'/></album>", no_album + "a" + tail},
   };
@@ -123,7 +138,8 @@ TEST_F(ReaderTableTest, EveryRow) {
     ASSERT_TRUE(reader);
     for (const auto& row : rows) {
       SCOPED_TRACE(row.name);
-      const std::string got = Read(reader.get(), Write(row.bytes));
+      std::string got = Read(reader.get(), Write(row.bytes), kept_bytes == 0);
+      if (row.expected.rfind("error *:", 0) == 0 && got.rfind("error ", 0) == 0) got.replace(6, got.find(':') - 6, "*");
       EXPECT_TRUE(got == row.expected) << "kept bytes: " << kept_bytes << "\ngot:\n"
                                        << got.substr(0, 400) << "\nexpected:\n" << row.expected.substr(0, 400);
     }
@@ -154,8 +170,7 @@ TEST_F(ReaderTableTest, PlainFileThatChangesSinceItsCheck) {
   std::unique_ptr<JobFileReader> reader = MakeSystemReader(platform, 0);  // keeps nothing: reads again
   ASSERT_TRUE(reader);
   const std::string got = Read(reader.get(), Write("<r><file oldName='a'/><file oldName='bbbbb'/></r>"));
-  EXPECT_EQ(got, ReadsOnWhenNoLongerPlain() ? "album: |||\na" + std::string(8, '|') + "\nb" + std::string(8, '|') + "\n"
-                                             : "abandoned");
+  EXPECT_EQ(got, "album: |||\na" + std::string(8, '|') + "\nb" + std::string(8, '|') + "\n");
 }
 
 }  // namespace

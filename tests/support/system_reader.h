@@ -14,9 +14,6 @@ namespace velkor {
 Platform& SystemPlatform();
 // Reads through `platform`; keeps up to `kept_bytes` of entries from the check.
 std::unique_ptr<JobFileReader> MakeSystemReader(Platform& platform, std::size_t kept_bytes);
-// Whether a plain job file that leaves the plain form between its check and its entries is
-// read on by the XML library (else it is given up).
-bool ReadsOnWhenNoLongerPlain();
 
 }  // namespace velkor
 

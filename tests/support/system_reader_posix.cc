@@ -14,6 +14,4 @@ std::unique_ptr<JobFileReader> MakeSystemReader(Platform& platform, std::size_t 
   return started ? std::make_unique<Libxml2JobFileReader>(platform, kept_bytes) : nullptr;
 }
 
-bool ReadsOnWhenNoLongerPlain() { return true; }
-
 }  // namespace velkor

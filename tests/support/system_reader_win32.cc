@@ -15,6 +15,4 @@ std::unique_ptr<JobFileReader> MakeSystemReader(Platform& platform, std::size_t 
   return reader;
 }
 
-bool ReadsOnWhenNoLongerPlain() { return false; }
-
 }  // namespace velkor

@@ -26,6 +26,7 @@ std::u16string SystemText(unsigned long code) {
       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::u16string text = buffer ? FromWide(buffer, length) : std::u16string();
   LocalFree(buffer);
+  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r')) text.pop_back();
   return text;
 }
 

@@ -17,8 +17,8 @@ inline std::u16string FromWide(const wchar_t* text, std::size_t length) {
 // page lacks.
 void ToAnsiCodePage(std::u16string_view text, std::string* bytes);
 
-// The system's text for an error or HRESULT code, as the system gives it (trailing line
-// end included); empty when it has none.
+// The system's text for an error or HRESULT code, without the line end the system puts
+// at its end; empty when it has none.
 std::u16string SystemText(unsigned long code);
 
 }  // namespace velkor::win32

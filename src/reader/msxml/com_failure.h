@@ -1,4 +1,4 @@
-// COM failures as the program's job-file failure.
+// COM failures in words, for a job file that fails.
 #ifndef VELKOR_READER_MSXML_COM_FAILURE_H_
 #define VELKOR_READER_MSXML_COM_FAILURE_H_
 
@@ -8,16 +8,9 @@
 
 namespace velkor::msxml {
 
-// The failure's general text: the system's text for `result` without its line end, or a
-// text of its own when the system has none.
+// The failure's general text: the system's text for `result`, or a text of its own when
+// the system has none.
 std::u16string FailureText(HRESULT result);
-
-// Throws JobFileFailure when `result` is a failure. The description comes from the error
-// information, fetched only when `object` declares support for it on `interface_id`.
-void Check(HRESULT result, IUnknown* object, REFIID interface_id);
-
-// Throws E_POINTER's JobFileFailure when a call yielded no object where one is required.
-void CheckPresent(const void* object);
 
 }  // namespace velkor::msxml
 

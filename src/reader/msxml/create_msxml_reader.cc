@@ -1,46 +1,39 @@
-// The MSXML reader for the run: COM for the thread, one DOM document that never fetches
-// anything from outside a job file.
+// The SAX reader for the run: COM for the thread, one reader that reads nothing from
+// outside a job file. A document type's internal subset is read (the shared guard in
+// front of every scan judges it); external entities never are.
 #include "reader/msxml/msxml_job_file_reader.h"
 
 namespace velkor {
 namespace msxml {
 namespace {
 
-// A document type declaration ends the parse, so no entity is ever expanded; parsers
-// without that switch still resolve nothing from outside. The switch is a property of
-// IXMLDOMDocument2, which msxml.h does not declare: it is set through the document's
-// automation interface.
-void ProhibitDtd(IXMLDOMDocument* document) {
-  wchar_t method[] = L"setProperty";
-  wchar_t* names[] = {method};
-  DISPID id = 0;
-  if (FAILED(document->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return;
-  Variant arguments[2];  // in reverse order: the value, then the name
-  arguments[0].get()->vt = VT_BOOL;
-  arguments[0].get()->boolVal = VARIANT_TRUE;
-  arguments[1].get()->vt = VT_BSTR;
-  arguments[1].get()->bstrVal = SysAllocString(L"ProhibitDTD");
-  if (!arguments[1].get()->bstrVal) return;
-  VARIANT values[2] = {*arguments[0].get(), *arguments[1].get()};
-  DISPPARAMS parameters = {values, nullptr, 2, 0};
-  document->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
-}
+struct Feature {
+  const wchar_t* name;
+  VARIANT_BOOL value;
+};
+
+constexpr Feature kFeatures[] = {
+    {L"http://xml.org/sax/features/external-general-entities", VARIANT_FALSE},
+    {L"http://xml.org/sax/features/external-parameter-entities", VARIANT_FALSE},
+    {L"prohibit-dtd", VARIANT_FALSE},
+    {L"http://xml.org/sax/features/namespaces", VARIANT_TRUE},
+};
 
 }  // namespace
 
 ReaderFailure MsxmlJobFileReader::Start() {
   com_started_ = SUCCEEDED(CoInitialize(nullptr));
   if (!com_started_) return ReaderFailure::XmlLibraryFailed;
-  if (FAILED(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                              IID_IXMLDOMDocument, reinterpret_cast<void**>(document_.Out()))) ||
-      !document_) {
+  if (FAILED(CoCreateInstance(kSaxReaderClass, nullptr, CLSCTX_INPROC_SERVER, kSaxReaderInterface,
+                              reinterpret_cast<void**>(reader_.Out()))) ||
+      !reader_) {
     return ReaderFailure::ReaderNotCreated;
   }
-  ProhibitDtd(document_.get());
-  const bool configured = SUCCEEDED(document_->put_async(VARIANT_FALSE)) &&
-                          SUCCEEDED(document_->put_resolveExternals(VARIANT_FALSE)) &&
-                          SUCCEEDED(document_->put_validateOnParse(VARIANT_FALSE));
-  return configured ? ReaderFailure::None : ReaderFailure::ReaderNotCreated;
+  for (const Feature& feature : kFeatures) {
+    if (FAILED(reader_->putFeature(feature.name, feature.value))) return ReaderFailure::ReaderNotCreated;
+  }
+  NewReading();
+  return ReaderFailure::None;
 }
 
 }  // namespace msxml

@@ -22,27 +22,14 @@ ULONG SourceStream::Release() {
   return static_cast<ULONG>(left);
 }
 
-// Fills the buffer unless the file ends first (S_FALSE), as the stream contract asks.
+// A short read means the end of the file, as the stream contract has it.
 HRESULT SourceStream::Read(void* buffer, ULONG size, ULONG* done) {
-  ULONG filled = 0;
-  HRESULT result = S_OK;
-  while (filled < size) {
-    const std::ptrdiff_t count =
-        source_ ? source_->Read(static_cast<char*>(buffer) + filled, size - filled, &failure_) : 0;
-    if (count < 0) {
-      failed_ = true;
-      result = STG_E_READFAULT;
-      break;
-    }
-    if (count == 0) {
-      result = S_FALSE;
-      break;
-    }
-    filled += static_cast<ULONG>(count);
-  }
-  position_ += filled;
-  if (done) *done = filled;
-  return result;
+  if (done) *done = 0;
+  const std::ptrdiff_t count = bytes_ ? bytes_->Take(static_cast<char*>(buffer), size) : -1;
+  if (count < 0) return STG_E_READFAULT;
+  position_ += static_cast<ULONGLONG>(count);
+  if (done) *done = static_cast<ULONG>(count);
+  return static_cast<ULONG>(count) == size ? S_OK : S_FALSE;
 }
 
 HRESULT SourceStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) {

@@ -1,28 +1,34 @@
-// The bytes of the job file the program opened, as the stream MSXML loads a document from:
-// MSXML never opens the job file itself, so a path of any length, or a device name, never
-// reaches it.
+// The bytes of a job file, as the stream the SAX reader pulls from: MSXML never opens the
+// job file itself, so a path of any length, or a device name, never reaches it.
 #ifndef VELKOR_READER_MSXML_SOURCE_STREAM_H_
 #define VELKOR_READER_MSXML_SOURCE_STREAM_H_
+
+#include <cstddef>
 
 #include <objidl.h>
 
 #include "platform/win32/windows_api.h"
-#include "reader/job_file_source.h"
 
 namespace velkor::msxml {
 
-// Reference-counted like any COM object; it starts with one reference, its creator's. It
-// reads `source` from its current position; Detach() ends its use of it.
+// Where a stream's bytes come from.
+class StreamBytes {
+ public:
+  virtual ~StreamBytes() = default;
+  // Up to `size` bytes into `buffer`, fewer only at the end: the count, or -1 when the
+  // reading is to stop.
+  virtual std::ptrdiff_t Take(char* buffer, std::size_t size) = 0;
+};
+
+// Reference-counted like any COM object; it starts with one reference, its creator's.
+// Detach() ends its use of `bytes`: any later read fails.
 class SourceStream final : public IStream {
  public:
-  explicit SourceStream(JobFileSource* source) : source_(source) {}
+  explicit SourceStream(StreamBytes* bytes) : bytes_(bytes) {}
   SourceStream(const SourceStream&) = delete;
   SourceStream& operator=(const SourceStream&) = delete;
 
-  // The failure of a read, when one failed.
-  bool failed() const { return failed_; }
-  const SourceError& failure() const { return failure_; }
-  void Detach() { source_ = nullptr; }
+  void Detach() { bytes_ = nullptr; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interface_id, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
@@ -52,10 +58,8 @@ class SourceStream final : public IStream {
   ~SourceStream() = default;
 
   LONG references_ = 1;
-  JobFileSource* source_;
+  StreamBytes* bytes_;
   ULONGLONG position_ = 0;
-  bool failed_ = false;
-  SourceError failure_;
 };
 
 }  // namespace velkor::msxml
