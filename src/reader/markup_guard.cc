@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <string_view>
-#include <vector>
 #include <utility>
 
 #include "reader/job_file_limits.h"
-#include "reader/job_file_reading.h"
 
 namespace velkor {
 namespace {
@@ -346,25 +344,6 @@ bool MarkupGuard::Refuse(std::uint32_t code, std::u16string reason) {
 bool MarkupGuard::Lose() {
   lost_ = true;
   return Refuse(kLimitRefused, u"The document is not well-formed");
-}
-
-bool GuardJobFile(JobFileSource* source, ParseError* error) {
-  SourceError source_error;
-  MarkupGuard guard;
-  std::vector<char> buffer(JobFileReading::kChunkSize);
-  if (source->Rewind(&source_error)) {
-    for (;;) {
-      const std::ptrdiff_t count = source->Read(buffer.data(), buffer.size(), &source_error);
-      if (count < 0) break;
-      if (count == 0 ? !guard.Finish() : !guard.Feed(buffer.data(), static_cast<std::size_t>(count))) {
-        *error = guard.refusal();
-        return false;
-      }
-      if (count == 0) return true;
-    }
-  }
-  *error = ParseError{source_error.code, 0, 0, std::move(source_error.reason)};
-  return false;
 }
 
 }  // namespace velkor

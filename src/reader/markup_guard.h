@@ -21,7 +21,6 @@
 #include "reader/document_type.h"
 #include "reader/expansion_budget.h"
 #include "reader/job_file_reader.h"
-#include "reader/job_file_source.h"
 
 namespace velkor {
 
@@ -91,10 +90,6 @@ class MarkupGuard {
   bool lost_ = false;
   ParseError refusal_;
 };
-
-// Looks over the whole of `source` from its start; false, with `error` filled, when it is
-// refused or cannot be read.
-bool GuardJobFile(JobFileSource* source, ParseError* error);
 
 }  // namespace velkor
 

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <string_view>
 
+#include "reader/expansion_budget.h"
+
 namespace velkor {
 namespace {
 
-constexpr std::size_t kLongestProlog = 1024 * 1024;  // past this, entities are left to the library
-// Replacement text beyond this many times the bytes read (and a start) is left to the
-// library as references, which then fail: a few bytes must not become gigabytes.
-constexpr std::size_t kAmplification = 10;
-constexpr std::size_t kFreeReplacement = 1024 * 1024;
+// Past this, entities are left to the library: the program's limits keep no more declarations.
+constexpr std::size_t kLongestProlog = ExpansionBudget::kMaxKept;
 constexpr std::size_t kLongestSpace = 64 * 1024;  // white space held at most
 constexpr std::string_view kCommentOpen = "<!--";
 constexpr std::string_view kCDataOpen = "<![CDATA[";
@@ -226,7 +225,6 @@ bool MarkupRewriteScan::ReadProlog(bool at_end) {
 
 bool MarkupRewriteScan::Pass(const char* bytes, std::size_t size) {
   if (!rewriting_) return size == 0 || library_->Feed(bytes, size);
-  read_ += size;
   out_.clear();
   for (std::size_t at = 0; at < size; ++at) Step(bytes[at]);
   return out_.empty() || library_->Feed(out_.data(), out_.size());
@@ -351,8 +349,8 @@ void MarkupRewriteScan::EndReference(bool complete) {
   const std::string reference = std::move(pending_);
   pending_.clear();
   const auto entity = complete ? entities_.find(std::string_view(reference).substr(1)) : entities_.end();
-  const bool within = entity != entities_.end() && entity->second != kUnreadable && replacing_ < kDeepest &&
-                      (replaced_ += entity->second.size()) <= kFreeReplacement + kAmplification * read_;
+  // What the references expand to, the program's limits have judged before these bytes came.
+  const bool within = entity != entities_.end() && entity->second != kUnreadable && replacing_ < kDeepest;
   if (!within) {
     out_ += reference;
     if (complete) out_ += ';';

@@ -58,8 +58,6 @@ class MarkupRewriteScan : public LibraryScan {
   std::string space_;     // that white space
   std::string pending_;   // the start of a comment, CDATA section or reference
   std::string out_;
-  std::size_t read_ = 0;      // bytes past the prolog
-  std::size_t replaced_ = 0;  // bytes of replacement text handed over
 };
 
 }  // namespace velkor
