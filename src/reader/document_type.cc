@@ -32,24 +32,6 @@ bool IsPredefined(std::string_view name) {
 
 std::size_t Add(std::size_t a, std::size_t b) { return std::min(kCostCap, a + std::min(b, kCostCap)); }
 
-void AppendUtf8(std::uint32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | c >> 6));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | c >> 12));
-    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | c >> 18));
-    out->push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 // The code point of a character reference's digits ("38", "x26"); 0 when they name none.
 std::uint32_t CharacterReference(std::string_view digits) {
   unsigned base = 10;
@@ -214,7 +196,7 @@ Judgement DocumentType::Declaration(std::string_view markup, ExpansionBudget* bu
       const std::size_t end = literal.find(';', at);
       const std::uint32_t code = end == std::string_view::npos ? 0 : CharacterReference(literal.substr(at + 2, end - at - 2));
       if (code == 0) return Judgement::Malformed();
-      AppendUtf8(code, &entity.replacement);
+      AppendCodePoint(code, &entity.replacement);
       at = end + 1;
     }
   } else {

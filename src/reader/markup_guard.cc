@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "reader/job_file_limits.h"
+#include "text/utf.h"
 
 namespace velkor {
 namespace {
@@ -311,15 +312,10 @@ bool MarkupGuard::Reference() {
 
 // Texts are kept in the file's own encoding when it keeps ASCII, else in UTF-8, a unit at a time.
 void MarkupGuard::Keep(char32_t c, std::string* text) const {
-  if (family_ == EncodingFamily::kAsciiCompatible || c < 0x80) {
+  if (family_ == EncodingFamily::kAsciiCompatible) {
     text->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    text->push_back(static_cast<char>(0xC0 | c >> 6));
-    text->push_back(static_cast<char>(0x80 | (c & 0x3F)));
   } else {
-    text->push_back(static_cast<char>(0xE0 | c >> 12));
-    text->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    text->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    AppendCodePoint(c, text);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "reader/declared_encoding.h"
+#include "text/utf.h"
 
 namespace velkor {
 namespace {
@@ -31,24 +32,6 @@ constexpr std::size_t kDeclarationBytes = 1024;  // a declaration is never longe
 constexpr char kNotUtf8 = '\xFF';  // for a lone surrogate: the library then reports the fault
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-void AppendUtf8(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    *out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    *out += static_cast<char>(0xC0 | (c >> 6));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    *out += static_cast<char>(0xE0 | (c >> 12));
-    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *out += static_cast<char>(0xF0 | (c >> 18));
-    *out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // The span of the encoding name in a declaration at the start of `text`; npos when none.
 std::pair<std::size_t, std::size_t> EncodingName(std::string_view text) {
@@ -114,7 +97,7 @@ bool RecodingScan::Pass(const char* bytes, std::size_t size) {
 void RecodingScan::Recode(const char* bytes, std::size_t size) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes);
   if (mode_ == Mode::kKoi8R) {
-    for (std::size_t at = 0; at < size; ++at) AppendUtf8(in[at] < 0x80 ? in[at] : kKoi8R[in[at] - 0x80], &recoded_);
+    for (std::size_t at = 0; at < size; ++at) AppendCodePoint(in[at] < 0x80 ? in[at] : kKoi8R[in[at] - 0x80], &recoded_);
     return;
   }
   const bool little_endian = mode_ == Mode::kUtf16Le;
@@ -130,7 +113,7 @@ void RecodingScan::Recode(const char* bytes, std::size_t size) {
       const char16_t high = high_surrogate_;
       high_surrogate_ = 0;
       if (unit >= 0xDC00 && unit < 0xE000) {
-        AppendUtf8(0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (unit - 0xDC00), &recoded_);
+        AppendCodePoint(0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (unit - 0xDC00), &recoded_);
         continue;
       }
       recoded_ += kNotUtf8;
@@ -140,7 +123,7 @@ void RecodingScan::Recode(const char* bytes, std::size_t size) {
     } else if (unit >= 0xDC00 && unit < 0xE000) {
       recoded_ += kNotUtf8;
     } else {
-      AppendUtf8(unit, &recoded_);
+      AppendCodePoint(unit, &recoded_);
     }
   }
 }

@@ -20,6 +20,9 @@ bool AppendUtf8Of(std::u16string_view text, std::string* out);
 // The same for the text before its first NUL.
 bool AppendUtf8UpToNul(std::u16string_view text, std::string* out);
 
+// Appends `c` (below 0x110000) in UTF-8; a surrogate takes the three bytes of its value.
+void AppendCodePoint(char32_t c, std::string* out);
+
 // Copies the ASCII units at the start of `text` into `out`, which has room for all of
 // them, up to the first NUL or non-ASCII unit; how many it copied.
 std::size_t CopyAsciiPrefix(std::u16string_view text, char* out);

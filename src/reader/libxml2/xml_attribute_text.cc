@@ -18,17 +18,6 @@ bool IsXmlChar(std::uint32_t c) {
          (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-void AppendUtf8(std::uint32_t c, std::string* out) {
-  std::u16string units;
-  if (c < 0x10000) {
-    units.push_back(static_cast<char16_t>(c));
-  } else {
-    units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-    units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-  }
-  out->append(Utf16ToUtf8(units));
-}
-
 // The digits of a character reference ("38", "x26"); 0 when they name no XML character.
 std::uint32_t CharacterReference(std::string_view digits) {
   unsigned base = 10;
@@ -106,7 +95,7 @@ class Expander {
   ExpansionResult Character(std::string_view digits) {
     std::uint32_t c = CharacterReference(digits);
     if (c == 0) return ExpansionResult::kBadReference;
-    AppendUtf8(c, out_);
+    AppendCodePoint(c, out_);
     return ExpansionResult::kOk;
   }
 
