@@ -58,7 +58,7 @@ bool MarkupGuard::Detect() {
 bool MarkupGuard::Walk(const char* bytes, std::size_t size) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes);
   if (family_ == EncodingFamily::kAsciiCompatible) {
-    for (std::size_t at = 0; at < size; ++at) {
+    for (std::size_t at = SkipOrdinary(in, 0, size); at < size; at = SkipOrdinary(in, at + 1, size)) {
       const unsigned char byte = in[at];
       ++judged_;
       if (!Step(byte, 1, byte < 0x80 || byte >= 0xC0)) return false;
@@ -80,6 +80,33 @@ bool MarkupGuard::Walk(const char* bytes, std::size_t size) {
     if (!Step(unit, utf8_bytes, unit < 0xDC00 || unit >= 0xE000)) return false;
   }
   return true;
+}
+
+// Most of a job file is text, names and attribute values whose characters change nothing
+// but the position (and a length): they are passed over in one go. Where the run would take
+// a name or value past its limit, it stops there, for Step() to refuse the next byte.
+std::size_t MarkupGuard::SkipOrdinary(const unsigned char* in, std::size_t at, std::size_t size) {
+  const bool value = state_ == State::kValue;
+  // A name's first characters are looked at one by one: they may declare a namespace.
+  const bool name = state_ == State::kStartName || (state_ == State::kAttributeName && length_ > kXmlns.size());
+  if (!value && !name && state_ != State::kText) return at;
+  const std::size_t limit = value ? limits::kMaxAttributeValueBytes : name ? limits::kMaxNameBytes : size;
+  const std::size_t room = length_ < limit ? limit - length_ : 0;
+  const std::size_t last = size - at > room ? at + room : size;
+  std::size_t end = at;
+  std::int32_t starts = 0;
+  for (; end < last; ++end) {
+    const unsigned char byte = in[end];
+    if (byte == '&' || byte == '<' || byte == '\n' || byte == '\r' || (value && byte == quote_)) break;
+    if (name && (byte == ' ' || byte == '\t' || byte == '/' || byte == '>' || byte == '=' || byte == '"' || byte == '\'')) break;
+    starts += byte < 0x80 || byte >= 0xC0;
+  }
+  if (end == at) return at;
+  position_ += starts;
+  after_cr_ = false;
+  judged_ += end - at;
+  if (value || name) length_ += end - at;
+  return end;
 }
 
 bool MarkupGuard::Step(char32_t c, std::size_t utf8_bytes, bool starts_character) {

@@ -45,6 +45,8 @@ class MarkupGuard {
 
   bool Detect();
   bool Walk(const char* bytes, std::size_t size);
+  // Past the ordinary characters of text or a value from `at`: where they end.
+  std::size_t SkipOrdinary(const unsigned char* in, std::size_t at, std::size_t size);
   // One character: `c` as itself (a byte of an ASCII-compatible encoding, or a UTF-16
   // unit); `utf8_bytes` its size in UTF-8 (a surrogate counts half of its pair); false for
   // the rest of a character.
