@@ -107,6 +107,7 @@ TEST(DeclaredEncodingTest, DeclarationThatTheMarkOrUTF16ContradictsIsRefused) {
       {"UTF-8 mark saying uTf-8", "\xEF\xBB\xBF<?xml version='1.0' encoding='uTf-8'?><r/>", "passed"},
       {"UTF-8 mark without an encoding", "\xEF\xBB\xBF<?xml version='1.0'?><r encoding='latin1'/>", "passed"},
       {"no mark saying KOI8-R", "<?xml version='1.0' encoding='KOI8-R'?><r/>", "passed"},
+      {"UTF-8 mark and a name that is none", "\xEF\xBB\xBF<?xml version='1.0' encoding='a\rb'?><r/>", "passed"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
