@@ -70,7 +70,8 @@ TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
       {"1001 attributes", "<r" + Repeat(" a=\"\"", 1001) + "/>", "1 at 1:5006: " + many},
       {"a value of the most bytes, ASCII", "<r a='" + std::string(10000000, 'x') + "'/>", "passed"},
       {"a value of the most bytes, three to a character", "<r a='" + Repeat("日", 3333333) + "x'/>", "passed"},
-      {"a value one byte longer", "<r a='" + Repeat("日", 3333333) + "xy'/>", "40 at 1:3333341: Attribute value longer than 10000000 bytes"},
+      {"a value one byte longer, in U+0800, the first character of three bytes", "<r a='" + Repeat("\xE0\xA0\x80", 3333333) + "xy'/>",
+       "40 at 1:3333341: Attribute value longer than 10000000 bytes"},
       {"a name of the most bytes", "<" + std::string(50000, 'n') + "/>", "passed"},
       {"an attribute name one byte longer", "<r " + std::string(50001, 'n') + "=''/>", "110 at 1:50004: Name longer than 50000 bytes"},
   };
