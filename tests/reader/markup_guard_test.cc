@@ -95,6 +95,7 @@ TEST(DeclaredEncodingTest, DeclarationThatTheMarkOrUTF16ContradictsIsRefused) {
     std::string expected;
   } rows[] = {
       {"UTF-16LE saying UTF-8", Utf16("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", true), lie + "UTF-8"},
+      {"UTF-16BE with a mark saying UTF-8", "\xFE\xFF" + Utf16("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", false), lie + "UTF-8"},
       {"UTF-16BE without a mark saying utf-8", Utf16("<?xml version=\"1.0\" encoding=\"utf-8\"?><r/>", false), lie + "utf-8"},
       {"spaces around '='", Utf16("<?xml version='1.0'  encoding = 'Utf-8' ?><r/>", true),
        "81 at 1:34: The document is in UTF-16, but its declaration says it is in Utf-8"},
