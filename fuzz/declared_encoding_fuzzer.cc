@@ -1,6 +1,8 @@
 // The first bytes of a job file against the encoding check. Besides crashes and undefined
-// behaviour it catches broken promises: a refusal always names its fault on line 1, and
-// only a byte order mark or UTF-16 without one can contradict a declaration.
+// behaviour it catches broken promises: a refusal always names its fault on line 1, in a
+// reason without control characters (it is printed on one line), and only a byte order
+// mark or UTF-16 without one can contradict a declaration.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -16,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool utf16 = detected.family == velkor::EncodingFamily::kUtf16Le || detected.family == velkor::EncodingFamily::kUtf16Be;
   if (!utf16 && detected.bom_bytes == 0) std::abort();
   if (error.code != velkor::kEncodingContradicted || error.line != 1 || error.position < 1 ||
-      error.reason.rfind(u"The document is in UTF-", 0) != 0) {
+      error.reason.rfind(u"The document is in UTF-", 0) != 0 ||
+      std::any_of(error.reason.begin(), error.reason.end(), [](char16_t c) { return c < u' '; })) {
     std::abort();
   }
   return 0;

@@ -25,6 +25,17 @@ char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + '
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// XML's EncName: a letter, then letters, digits, '.', '_' and '-'.
+bool IsEncodingName(std::string_view name) {
+  if (name.empty() || !IsLetter(name[0])) return false;
+  for (char c : name) {
+    if (!IsLetter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return false;
+  }
+  return true;
+}
+
 std::string Lowered(std::string_view name) {
   std::string lower;
   for (char c : name) lower += Lower(c);
@@ -86,6 +97,8 @@ bool CheckDeclaredEncoding(std::string_view start, ParseError* error) {
   const std::size_t close = text.find(text[at], at + 1);
   if (close == std::string::npos) return true;
   const std::string_view name = std::string_view(text).substr(at + 1, close - at - 1);
+  // A malformed declaration is left to the library, which refuses it in its own words.
+  if (!IsEncodingName(name)) return true;
   if (utf16 ? NamesUtf16(name) : Lowered(name) == "utf-8") return true;
   error->code = kEncodingContradicted;
   error->line = 1;

@@ -106,7 +106,8 @@ TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
       {"a value of the most bytes, three to a character", "<r a='" + Repeat("日", 3333333) + "x'/>", "passed"},
       {"a value of the most bytes, four to a character", "<r a='" + Repeat("😀", 2500000) + "'/>", "passed"},
       {"a value one byte longer", "<r a='" + Repeat("😀", 2500000) + "x'/>", "40 at 1:2500007: Attribute value longer than 10000000 bytes"},
-      {"a value one byte longer, three to a character", "<r a='" + Repeat("日", 3333333) + "xy'/>", "40 at 1:3333341: Attribute value longer than 10000000 bytes"},
+      {"a value one byte longer, in U+0800, the first character of three bytes", "<r a='" + Repeat("\xE0\xA0\x80", 3333333) + "xy'/>",
+       "40 at 1:3333341: Attribute value longer than 10000000 bytes"},
       {"a name of the most bytes", "<" + std::string(50000, 'n') + "/>", "passed"},
       {"an attribute name one byte longer", "<r " + std::string(50001, 'n') + "=''/>", "110 at 1:50004: Name longer than 50000 bytes"},
   };
@@ -130,6 +131,7 @@ TEST(DeclaredEncodingTest, DeclarationThatTheMarkOrUTF16ContradictsIsRefused) {
     std::string expected;
   } rows[] = {
       {"UTF-16LE saying UTF-8", Utf16("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", true), lie + "UTF-8"},
+      {"UTF-16BE with a mark saying UTF-8", "\xFE\xFF" + Utf16("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", false), lie + "UTF-8"},
       {"UTF-16BE without a mark saying utf-8", Utf16("<?xml version=\"1.0\" encoding=\"utf-8\"?><r/>", false), lie + "utf-8"},
       {"spaces around '='", Utf16("<?xml version='1.0'  encoding = 'Utf-8' ?><r/>", true),
        "81 at 1:34: The document is in UTF-16, but its declaration says it is in Utf-8"},
@@ -143,6 +145,7 @@ TEST(DeclaredEncodingTest, DeclarationThatTheMarkOrUTF16ContradictsIsRefused) {
       {"UTF-8 mark saying uTf-8", "\xEF\xBB\xBF<?xml version='1.0' encoding='uTf-8'?><r/>", "passed"},
       {"UTF-8 mark without an encoding", "\xEF\xBB\xBF<?xml version='1.0'?><r encoding='latin1'/>", "passed"},
       {"no mark saying KOI8-R", "<?xml version='1.0' encoding='KOI8-R'?><r/>", "passed"},
+      {"UTF-8 mark and a name that is none", "\xEF\xBB\xBF<?xml version='1.0' encoding='a\rb'?><r/>", "passed"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
