@@ -140,15 +140,8 @@ TEST_F(JobFileReaderTest, EveryRow) {
        "<!DOCTYPE r [<!ENTITY e '  a   b  '><!ENTITY f \"<file genre=' p &e; q ' artist=' p &e; q '/>\">"
        "<!ATTLIST file genre NMTOKENS #IMPLIED>]><r><file genre=' x  &e; y ' artist=' x  &e; y '/>&f;</r>",
        no_entry + "|||| x    a   b   y ||x a b y||\n|||| p   a   b   q ||p a b q||\n"},
-      // Validity is no concern of a reader that does not validate.
-      {"default that does not fit its type", "<!DOCTYPE r [<!ATTLIST identifier value IDREF '42'>]><r><file oldName='a'/></r>",
-       no_entry + "a||||||||\n"},
-      {"token twice in a type", "<!DOCTYPE r [<!NOTATION n SYSTEM 'n'><!ATTLIST r a (x|x) #IMPLIED b NOTATION (n|n) #IMPLIED>]>"
-       "<r><file oldName='a'/></r>", no_entry + "a||||||||\n"},
-      {"element type declared twice", "<!DOCTYPE r [<!ELEMENT r EMPTY><!ELEMENT r ANY>]><r><file oldName='a'/></r>",
-       no_entry + "a||||||||\n"},
-      {"two ID attributes", "<!DOCTYPE r [<!ATTLIST r a ID #IMPLIED b ID #IMPLIED>]><r><file oldName='a'/></r>",
-       no_entry + "a||||||||\n"},
+      // Validity is no concern of a reader that does not validate. (Wine's reader takes these two for
+      // faults of form, so they are Linux's rows alone.)
       {"unparsed entity's system literal no URI",
        "<!DOCTYPE r [<!NOTATION gif SYSTEM 'gif'><!ENTITY img SYSTEM 'd:\\images\\sunset.gif' NDATA gif>]><r><file oldName='a'/></r>",
        no_entry + "a||||||||\n"},

@@ -132,6 +132,15 @@ TEST_F(ReaderTableTest, EveryRow) {
        "error *: Namespaced Attribute attr in 'urn:x' redefined"},  // Wine's reader has one code for all
       {"namespaced attributes that differ, after an element with more",
        "<r xmlns:a='urn:x' xmlns:b='urn:x'><e a:x='' b:y='' a:z=''/><e a:x='' b:z=''/></r>", no_album},
+      // Validity is no concern of a reader that does not validate.
+      {"default that does not fit its type", "<!DOCTYPE r [<!ATTLIST identifier value IDREF '42'>]><r><file oldName='a'/></r>",
+       no_album + "a" + tail},
+      {"token twice in a type", "<!DOCTYPE r [<!NOTATION n SYSTEM 'n'><!ATTLIST r a (x|x) #IMPLIED b NOTATION (n|n) #IMPLIED>]>"
+       "<r><file oldName='a'/></r>", no_album + "a" + tail},
+      {"element type declared twice", "<!DOCTYPE r [<!ELEMENT r EMPTY><!ELEMENT r ANY>]><r><file oldName='a'/></r>",
+       no_album + "a" + tail},
+      {"two ID attributes", "<!DOCTYPE r [<!ATTLIST r a ID #IMPLIED b ID #IMPLIED>]><r><file oldName='a'/></r>",
+       no_album + "a" + tail},
       {"text whose first character the 64 KiB pieces cut in two",
        "<album><!--" + std::string(65521, 'x') + "-->\xC3\xA9<file oldName='a'/></album>", no_album + "a" + tail},
   };

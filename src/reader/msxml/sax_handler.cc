@@ -140,12 +140,12 @@ void SaxHandler::ReadValues(ISAXAttributes* attributes, const std::vector<std::u
   }
 }
 
-HRESULT SaxHandler::error(ISAXLocator* locator, const wchar_t* message, HRESULT code) {
-  return Fail(locator, static_cast<std::uint32_t>(code), OneLine(message ? Text(message, static_cast<int>(wcslen(message))) : u""));
-}
+// A recoverable error is a validity problem, which is no concern of a reader that does not
+// validate; only a fatal one, well-formedness, refuses a job file.
+HRESULT SaxHandler::error(ISAXLocator*, const wchar_t*, HRESULT) { return S_OK; }
 
 HRESULT SaxHandler::fatalError(ISAXLocator* locator, const wchar_t* message, HRESULT code) {
-  return error(locator, message, code);
+  return Fail(locator, static_cast<std::uint32_t>(code), OneLine(message ? Text(message, static_cast<int>(wcslen(message))) : u""));
 }
 
 HRESULT SaxHandler::Fail(ISAXLocator* locator, std::uint32_t code, std::u16string reason) {
