@@ -53,6 +53,12 @@ TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
   for (int i = 1; i <= 7; ++i) {
     laughs += "<!ENTITY l" + std::to_string(i) + " '" + Repeat("&l" + std::to_string(i - 1) + ";", 10) + "'>";
   }
+  // e1 refers to e2, and so on to e`levels`.
+  auto nested = [](int levels) {
+    std::string entities = "<!ENTITY p PUBLIC 'p' 's'>";
+    for (int i = 1; i < levels; ++i) entities += "<!ENTITY e" + std::to_string(i) + " '&e" + std::to_string(i + 1) + ";'>";
+    return entities + "<!ENTITY e" + std::to_string(levels) + " 'x'>";
+  };
   const std::string laughs_end = std::to_string(laughs.size() + 25);
   const std::string many = "Excessive number of attributes on an element: more than 1000";
   const struct {
@@ -66,6 +72,9 @@ TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
        "<!ENTITY e 'x&#37;y'><!ATTLIST r a CDATA '&e;'><!ENTITY f \"<file t='&e;'/>&e;\"><!ENTITY h '&#x3c;h/&#x3E;'>]>"
        "<r a='&e;&#38;'>&f;&h;</r>",
        "passed"},
+      {"entities nested 40 deep, an unused public one beside them", "<!DOCTYPE r [" + nested(40) + "]><r>&e1;</r>", "passed"},
+      {"and 41 deep", "<!DOCTYPE r [" + nested(41) + "]><r>&e1;</r>",
+       "89 at 1:" + std::to_string(nested(41).size() + 22) + ": Detected an entity reference loop"},
       {"a parameter entity after a comment", "<!DOCTYPE r [<!-- c --><!ENTITY % p 'x'>]><r/>", "88 at 1:33: " + parameter},
       {"an entity past an end tag and an instruction", "<!DOCTYPE r [" + laughs + "]><r><d></d><?pi?>&l7;</r>",
        "89 at 1:" + std::to_string(laughs.size() + 35) + ": " + amplified},
@@ -109,6 +118,7 @@ TEST(MarkupGuardTest, RefusesWhatPassesTheLimitsInEveryEncoding) {
       {"a value one byte longer, in U+0800, the first character of three bytes", "<r a='" + Repeat("\xE0\xA0\x80", 3333333) + "xy'/>",
        "40 at 1:3333341: Attribute value longer than 10000000 bytes"},
       {"a name of the most bytes", "<" + std::string(50000, 'n') + "/>", "passed"},
+      {"an attribute name of the most bytes", "<r " + std::string(50000, 'n') + "=''/>", "passed"},
       {"an attribute name one byte longer", "<r " + std::string(50001, 'n') + "=''/>", "110 at 1:50004: Name longer than 50000 bytes"},
   };
   for (const auto& row : rows) {

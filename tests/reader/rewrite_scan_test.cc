@@ -51,6 +51,9 @@ TEST(RewriteScanTest, HandsOverWhatTheLibraryCanRead) {
       {"KOI8-R in UTF-8", "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><a t=\"\xF0\xD2\"/>",
        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a t=\"Пр\"/>"},
       {"UTF-16LE in UTF-8", std::string("\xFF\xFE<\0a\0 \0t\0=\0'\0\x1F\x04'\0/\0>\0", 22), "<a t='П'/>"},
+      {"UTF-16BE in UTF-8", std::string("\xFE\xFF\0<\0a\0 \0t\0=\0'\x04\x1F\0'\0/\0>", 22), "<a t='П'/>"},
+      {"quotes of a replacement text in a value are data", "<!DOCTYPE a [<!ENTITY q 'say \"hi\"'>]><a t=\"&q;\"/>",
+       "<!DOCTYPE a [<!ENTITY q 'say \"hi\"'>]><a t=\"say &quot;hi&quot;\"/>"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
