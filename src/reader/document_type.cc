@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "reader/job_file_limits.h"
+#include "reader/character_reference.h"
 #include "text/utf.h"
 
 namespace velkor {
@@ -31,27 +32,6 @@ bool IsPredefined(std::string_view name) {
 }
 
 std::size_t Add(std::size_t a, std::size_t b) { return std::min(kCostCap, a + std::min(b, kCostCap)); }
-
-// The code point of a character reference's digits ("38", "x26"); 0 when they name none.
-std::uint32_t CharacterReference(std::string_view digits) {
-  unsigned base = 10;
-  if (!digits.empty() && digits[0] == 'x') {
-    base = 16;
-    digits.remove_prefix(1);
-  }
-  if (digits.empty()) return 0;
-  std::uint32_t value = 0;
-  for (char c : digits) {
-    unsigned digit;
-    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
-    else if (base == 16 && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
-    else return 0;
-    value = value * base + digit;
-    if (value > 0x10FFFF) return 0;
-  }
-  return value;
-}
 
 // A cursor over declaration text.
 class Cursor {
